@@ -1,0 +1,62 @@
+# Compiler settings and the helpers that declare tests, shared by every folder.
+include(CTest)
+include(GoogleTest)
+
+if(WIN32)
+  enable_language(RC)
+  # Static runtime: setup.exe and the test programs import system DLLs only.
+  add_compile_options(-Os -ffunction-sections -fdata-sections)
+  add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--gc-sections)
+  add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 NOMINMAX)
+elseif(QUILLON_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+elseif(QUILLON_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# GoogleTest from Debian's sources, built with the same compiler and flags as our code.
+set(QUILLON_GTEST_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
+if(BUILD_TESTING AND NOT QUILLON_FUZZ)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  add_subdirectory(${QUILLON_GTEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endif()
+
+# Our own code: warnings on, and kept clean.
+add_compile_options(-Wall -Wextra)
+
+# quillon_host_test(NAME SOURCES ... LIBS ...): a GoogleTest program of the host preset.
+function(quillon_host_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(WIN32 OR QUILLON_FUZZ OR NOT BUILD_TESTING)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+  gtest_discover_tests(${name} TEST_PREFIX "host." DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# quillon_win_test(NAME SOURCES ... LIBS ...): a GoogleTest program run under Wine by ctest.
+function(quillon_win_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT WIN32 OR NOT BUILD_TESTING)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+  gtest_discover_tests(${name} TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
+endfunction()
+
+# quillon_fuzzer(NAME SOURCES ... LIBS ...): a libFuzzer target of the fuzz preset.
+function(quillon_fuzzer name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT QUILLON_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+endfunction()

@@ -1,0 +1,11 @@
+#pragma once
+// Copying the contents of a folder, with all its subfolders, into another folder. Best effort.
+
+#include <string>
+
+void CopyFolderTree(const std::string& source, const std::string& destination);
+// Both paths end in a backslash.
+void CopyFolderLevel(const std::string& source, const std::string& destination);
+
+// The path with one backslash appended unless it is empty or already ends in one.
+std::string WithTrailingBackslash(const std::string& path);

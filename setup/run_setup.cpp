@@ -1,0 +1,37 @@
+#include "run_setup.h"
+
+#include "command_line.h"
+#include "reg_key.h"
+
+const char* const UNINSTALL_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon";
+const char* const UNINSTALL_PARENT_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char* const CURRENT_VERSION_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+
+std::string LookupInstallFolder(HKEY machineRoot, RegKey& uninstallKey)
+{
+    std::string folder;
+    uninstallKey.Open(machineRoot, UNINSTALL_KEY, KEY_ALL_ACCESS);
+    if (uninstallKey.ReadString("InstallDir", folder) == ERROR_SUCCESS)
+        return folder;
+
+    RegKey currentVersion;
+    currentVersion.Open(machineRoot, CURRENT_VERSION_KEY, KEY_ALL_ACCESS);
+    std::string programFiles;
+    currentVersion.ReadString("ProgramFilesDir", programFiles);
+    return programFiles + "\\Quillon";
+}
+
+void RunSetup(HWND progressWindow)
+{
+    RegKey uninstallKey;
+    const std::string recordedFolder = LookupInstallFolder(HKEY_LOCAL_MACHINE, uninstallKey);
+
+    const CommandLine commandLine = ScanCommandLine(GetCommandLineA());
+    if (commandLine.changeDirectory)
+        SetCurrentDirectoryA(commandLine.directory.c_str());
+
+    if (commandLine.uninstall)
+        RunUninstall(recordedFolder, progressWindow);
+    else
+        RunInstall(recordedFolder, progressWindow);
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The worker thread's whole job: find the recorded install folder, read the command line,
+// move into the package folder and run one of the two sequences.
+
+#include <windows.h>
+
+#include <string>
+
+class RegKey;
+
+// Key paths, relative to HKEY_LOCAL_MACHINE.
+extern const char* const UNINSTALL_KEY;         // ...\CurrentVersion\Uninstall\Quillon
+extern const char* const UNINSTALL_PARENT_KEY;  // ...\CurrentVersion\Uninstall
+extern const char* const CURRENT_VERSION_KEY;   // ...\Windows\CurrentVersion
+
+void RunSetup(HWND progressWindow);
+
+// Opens the Uninstall entry into uninstallKey (left empty when that fails) and returns its
+// "InstallDir", or else "ProgramFilesDir" followed by "\Quillon".
+std::string LookupInstallFolder(HKEY machineRoot, RegKey& uninstallKey);
+
+void RunInstall(const std::string& recordedFolder, HWND progressWindow);
+void RunUninstall(const std::string& recordedFolder, HWND progressWindow);

@@ -1,0 +1,80 @@
+#pragma once
+// Sandboxes for the Windows tests: a scratch registry key and a scratch folder, each removed
+// again with everything in it, and helpers to build and read back file trees exactly.
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+// HKEY_CURRENT_USER\Software\QuillonTests\<unique>, deleted with its subkeys at the end.
+class ScratchKey {
+public:
+    ScratchKey();
+    ~ScratchKey();
+    ScratchKey(const ScratchKey&) = delete;
+    ScratchKey& operator=(const ScratchKey&) = delete;
+
+    HKEY Get() const { return key_; }
+    const std::string& Path() const { return path_; }  // relative to HKEY_CURRENT_USER
+
+    void CreateKey(const std::string& subkey) const;
+    void SetString(const std::string& subkey, const char* name, const std::string& value) const;
+    void SetValue(const std::string& subkey, const char* name, DWORD type, const void* data,
+                  DWORD size) const;
+
+private:
+    std::string path_;
+    HKEY key_ = nullptr;
+};
+
+// A new empty folder under the Windows temporary folder; removed with its content at the end
+// (read-only attributes are cleared first).
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return path_; }  // no trailing backslash
+    std::string operator/(const std::string& relative) const { return path_ + "\\" + relative; }
+
+private:
+    std::string path_;
+};
+
+// Removes a folder tree outright, clearing attributes that would stop it. Test use only.
+void DeleteTreeForTest(const std::string& path);
+
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path);
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+
+// Entries of a tree: relative path -> content; folders end in "\" and map to "".
+typedef std::map<std::string, std::string> Tree;
+
+// Creates the entries of tree under root (folders first, by their place in the map).
+void MakeTree(const std::string& root, const Tree& tree);
+// Reads back every file and folder under root.
+Tree SnapshotTree(const std::string& root);
+
+// Values of HKEY_LOCAL_MACHINE changed for one test and put back as they were.
+class SavedValue {
+public:
+    SavedValue(HKEY root, const std::string& key, const char* name);
+    ~SavedValue();
+    SavedValue(const SavedValue&) = delete;
+    SavedValue& operator=(const SavedValue&) = delete;
+
+private:
+    HKEY root_;
+    std::string key_;
+    std::string name_;
+    bool existed_ = false;
+    DWORD type_ = 0;
+    std::vector<BYTE> data_;
+};
