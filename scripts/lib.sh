@@ -1,0 +1,78 @@
+# Shared by the project's scripts: package installation and running Wine as an ordinary user.
+# Source it; it defines functions only.
+
+QUILLON_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+QUILLON_WINE_USER=${QUILLON_WINE_USER:-quillonwine}
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Installs the Debian packages the build and the tests need, when any is missing.
+install_packages() {
+    local packages=(cmake make g++ clang libclang-rt-14-dev googletest
+                    g++-mingw-w64-i686 wine wine32:i386 xvfb xauth x11-apps netpbm zip unzip)
+    local missing=()
+    local p
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        as_root dpkg --add-architecture i386
+    fi
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# Wine ignores the read-only attribute for root, so Wine runs as an ordinary user: as root,
+# a dedicated account; otherwise the caller.
+wine_user_setup() {
+    if [ "$(id -u)" -eq 0 ] && ! id "$QUILLON_WINE_USER" >/dev/null 2>&1; then
+        useradd -m -s /bin/bash "$QUILLON_WINE_USER"
+    fi
+}
+
+# Hands a file tree to the Wine user (no-op when not root).
+give_to_wine_user() {
+    if [ "$(id -u)" -eq 0 ]; then chown -R "$QUILLON_WINE_USER:" "$@"; fi
+}
+
+# as_wine_user PREFIX CMD...: runs CMD with Wine's environment for PREFIX, as the Wine user.
+as_wine_user() {
+    local prefix=$1; shift
+    local envs=(WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all)
+    if [ "$(id -u)" -eq 0 ]; then
+        local home
+        home=$(getent passwd "$QUILLON_WINE_USER" | cut -d: -f6)
+        runuser -u "$QUILLON_WINE_USER" -- env HOME="$home" USER="$QUILLON_WINE_USER" "${envs[@]}" "$@"
+    else
+        env "${envs[@]}" "$@"
+    fi
+}
+
+# prepare_prefix PREFIX: a new 32-bit Wine prefix with unmanaged windows.
+prepare_prefix() {
+    local prefix=$1
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+    give_to_wine_user "$prefix"
+    as_wine_user "$prefix" xvfb-run -a sh -c '
+        wineboot -i &&
+        wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null &&
+        wineserver -w'
+}
+
+# in_display PREFIX CMD...: runs CMD inside a virtual X display with one persistent wineserver.
+in_display() {
+    local prefix=$1; shift
+    as_wine_user "$prefix" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
+        wineserver -p </dev/null >/dev/null 2>&1
+        # Start Wine'"'"'s own background processes now, away from any pipe: started by a test
+        # program they would inherit its output and keep the reader waiting for the end.
+        wineboot </dev/null >/dev/null 2>&1
+        "$@"; rc=$?
+        wineserver -k
+        exit $rc' sh "$@"
+}
