@@ -50,13 +50,33 @@ function(quillon_win_test name)
   gtest_discover_tests(${name} TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
 endfunction()
 
-# quillon_fuzzer(NAME SOURCES ... LIBS ...): a libFuzzer target of the fuzz preset.
+# quillon_fuzzer(NAME SOURCES ... LIBS ... [SEEDS dir] [SECONDS n]): a libFuzzer target of the
+# fuzz preset, and a ctest entry that runs it for a bounded time (new inputs go to the build tree).
 function(quillon_fuzzer name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "SEEDS;SECONDS" "SOURCES;LIBS" ${ARGN})
   if(NOT QUILLON_FUZZ)
     return()
+  endif()
+  if(NOT ARG_SECONDS)
+    set(ARG_SECONDS 20)
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
+  file(MAKE_DIRECTORY ${corpus})
+  add_test(NAME fuzz.${name}
+           COMMAND ${name} ${corpus} ${ARG_SEEDS} -max_total_time=${ARG_SECONDS}
+                   -rss_limit_mb=2048 -print_final_stats=1)
+endfunction()
+
+# quillon_bench(NAME SOURCES ... LIBS ...): a benchmark program of the bench preset (optimised,
+# no sanitizers). Benchmarks print figures; they are not tests.
+function(quillon_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT QUILLON_BENCH)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
 endfunction()

@@ -41,7 +41,7 @@ record host "$logdir/host.log" "${PIPESTATUS[0]}"
 
 step "fuzz targets (bounded runs)"
 { cmake --preset fuzz >/dev/null && cmake --build --preset fuzz; } 2>&1 | tail -n 20
-ctest --test-dir build/fuzz --output-on-failure 2>&1 | tee "$logdir/fuzz.log" | tail -n 15
+ctest --preset fuzz 2>&1 | tee "$logdir/fuzz.log" | tail -n 15
 record fuzz "$logdir/fuzz.log" "${PIPESTATUS[0]}"
 
 step "win32 build"
