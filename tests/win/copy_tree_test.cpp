@@ -33,7 +33,11 @@ TEST_P(CopyFolderTreeTest, ReproducesTheTreeWithOrWithoutBackslash)
 INSTANTIATE_TEST_SUITE_P(Slashes, CopyFolderTreeTest,
                          ::testing::Values(std::make_pair("", ""), std::make_pair("\\", ""),
                                            std::make_pair("", "\\"),
-                                           std::make_pair("\\", "\\")));
+                                           std::make_pair("\\", "\\")),
+                         [](const ::testing::TestParamInfo<std::pair<const char*, const char*>>& info) {
+                             return std::string(*info.param.first ? "Slash" : "Bare") +
+                                    (*info.param.second ? "Slash" : "Bare");
+                         });
 
 TEST(CopyFolderTree, OverwritesAndKeepsDestinationExtras)
 {

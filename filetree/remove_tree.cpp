@@ -1,0 +1,73 @@
+#include "remove_tree.h"
+
+#include "find_entries.h"
+#include "folder_guard.h"
+
+namespace {
+
+typedef BOOL(WINAPI* MoveFileExFunction)(LPCSTR, LPCSTR, DWORD);
+
+bool IsLink(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Looked up on each use: a system without it simply keeps what is in use.
+MoveFileExFunction LookUpMoveFileEx()
+{
+    FARPROC address = GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "MoveFileExA");
+    return reinterpret_cast<MoveFileExFunction>(reinterpret_cast<void*>(address));
+}
+
+void RemoveOrSchedule(const std::string& folder, MoveFileExFunction moveFileEx)
+{
+    if (!RemoveDirectoryA(folder.c_str()) && moveFileEx)
+        moveFileEx(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+// path ends in a backslash.
+void RemoveFolderLevel(const std::string& path)
+{
+    std::vector<std::string> folders;
+    FindEntries((path + "*.*").c_str(), folders, FoldersOnly);
+    for (const std::string& name : folders) {
+        if (name == "." || name == "..")
+            continue;
+        const std::string sub = path + name;
+        // A junction or symbolic link is still a folder to the listing; only the walk stops
+        // here, so that nothing outside the tree is ever deleted through it.
+        if (IsLink(sub)) {
+            RemoveOrSchedule(sub, LookUpMoveFileEx());
+            continue;
+        }
+        RemoveFolderLevel(sub + "\\");
+    }
+
+    const MoveFileExFunction moveFileEx = LookUpMoveFileEx();
+
+    std::vector<std::string> files;
+    FindEntries((path + "*.*").c_str(), files, FilesOnly);
+    for (const std::string& name : files) {
+        const std::string full = path + name;
+        if (!DeleteFileA(full.c_str()) && moveFileEx)
+            moveFileEx(full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
+
+    RemoveOrSchedule(path.substr(0, path.size() - 1), moveFileEx);
+}
+
+}  // namespace
+
+bool RemoveFolderTree(const std::string& folder)
+{
+    if (!IsOwnableFolder(folder))
+        return false;
+    const std::string path = NormalizeFolder(folder);
+    if (IsLink(path)) {
+        RemoveOrSchedule(path, LookUpMoveFileEx());
+        return true;
+    }
+    RemoveFolderLevel(path + "\\");
+    return true;
+}
