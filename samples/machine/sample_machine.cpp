@@ -1,0 +1,284 @@
+#include "sample_machine.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+const char* const SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char* const VC_SETTINGS = "\\Microsoft\\VisualStudio\\7.0\\VCComponents.dat";
+
+void MakeFolders(const std::string& path)
+{
+    for (size_t i = 3; i <= path.size(); ++i)
+        if (i == path.size() || path[i] == '\\')
+            CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    MakeFolders(path.substr(0, path.rfind('\\')));
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot write " + path);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+void SetString(HKEY root, const std::string& key, const char* name, const std::string& value)
+{
+    HKEY handle = nullptr;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle,
+                        nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot create " + key);
+    RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(handle);
+}
+
+std::string ProfileFolder()
+{
+    char profile[MAX_PATH] = "";
+    GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
+    return profile;
+}
+
+// Little-endian builders for the help registration files.
+std::string U32(unsigned value)
+{
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+std::string Text(const std::string& narrow)
+{
+    std::string bytes = U32(static_cast<unsigned>(narrow.size() * 2));
+    for (char c : narrow) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+std::string Record(unsigned type, const std::string& payload)
+{
+    return U32(type) + U32(static_cast<unsigned>(payload.size())) + payload;
+}
+
+std::string Header(int version) { return U32(static_cast<unsigned>(version)) + U32(0) + U32(0) + U32(0); }
+
+void MakeIde(const std::string& root, const std::string& installDir, bool projects, bool wizards)
+{
+    MakeFolders(installDir.substr(0, installDir.size() - 1));
+    WriteBytes(installDir + "devenv.exe", "IDE placeholder\r\n");
+    if (projects) {
+        WriteBytes(root + "\\Vc7\\vcprojects\\MFCAppWiz.vsz", "[VS]\r\nWizard=MFCAppWiz\r\n");
+        WriteBytes(root + "\\Vc7\\vcprojects\\MFCAppWiz.vsdir", "MFCAppWiz.vsz|MFC Application\r\n");
+        WriteBytes(root + "\\Vc7\\vcprojects\\QuillonWizard.vsz", "[VS]\r\nsomebody else's\r\n");
+        // Named like the library's wizard files, but a folder: it is not theirs to delete.
+        WriteBytes(root + "\\Vc7\\vcprojects\\QuillonWiz.old\\notes.txt", "keep me\r\n");
+    }
+    if (wizards)
+        WriteBytes(root + "\\Vc7\\VCWizards\\MFCAppWiz\\HTML\\1033\\default.htm", "<html></html>\r\n");
+}
+
+}  // namespace
+
+const char* const SAMPLE_VCCOMPONENTS =
+    "[VC\\VC_OBJECTS_PLATFORM_INFO\\Win32\\Directories]\r\n"
+    "Path Dirs=$(VCInstallDir)bin;$(VSInstallDir)Common7\\Tools\\bin;$(VSInstallDir)Common7\\tools\r\n"
+    "Include Dirs=$(VCInstallDir)include;$(VCInstallDir)atlmfc\\include;$(VCInstallDir)PlatformSDK\\include\r\n"
+    "Reference Dirs=$(FrameWorkDir)$(FrameWorkVersion);$(VCInstallDir)atlmfc\\lib\r\n"
+    "Library Dirs=$(VCInstallDir)lib;$(VCInstallDir)atlmfc\\lib;$(VCInstallDir)PlatformSDK\\lib\r\n"
+    "Source Dirs=$(VCInstallDir)atlmfc\\src\\mfc;$(VCInstallDir)crt\\src\r\n"
+    "[VC\\VC_OBJECTS_PLATFORM_INFO\\Win32\\ToolDefaultExtensionLists]\r\n"
+    "VCCLCompilerTool=*.cpp;*.cxx;*.cc;*.c\r\n";
+
+const char* const SAMPLE_VCCOMPONENTS_ALICE =
+    "[VC\\VC_OBJECTS_PLATFORM_INFO\\Win32\\Directories]\r\n"
+    "Library Dirs=C:\\Libs\\boost\\lib;$(VCInstallDir)lib;\r\n"
+    "Include Dirs=C:\\Libs\\boost;C:\\Program Files\\Quillon Extras;$(VCInstallDir)include\r\n"
+    "Source Dirs=\r\n";
+
+std::string SampleNamespaceList()
+{
+    return Header(1) +
+           Record(2, Text("MS.VSCC") +
+                         Text("C:\\Program Files\\Common Files\\Microsoft Shared\\VS Help Data\\7.0\\VSCC.HxC") +
+                         Text("Visual Studio .NET Combined Help Collection")) +
+           Record(9, std::string("\x01\x02\x03\x04\x05", 5)) +
+           Record(2, Text("MS.MSDNQTR.2003FEB.1033") +
+                         Text("C:\\Program Files\\MSDN\\2003FEB\\1033\\MSDNQTR.HxC") +
+                         Text("MSDN Library - January 2003"));
+}
+
+std::string SampleCollectionFile()
+{
+    return Header(4) +
+           Record(4, Text("MS.MSDNQTR.2003FEB.1033") + Text("MS.VSCC.2003") +
+                         Text("C:/Program Files/MSDN/2003FEB/1033/MSDNQTR.HxT") +
+                         Text("C:\\Program Files\\MSDN\\2003FEB\\1033\\MSDNQTR.HxA")) +
+           Record(6, U32(1) + Text("C:\\Program Files\\MSDN\\") + Text("C:\\Program Files\\MSDN\\")) +
+           Record(3, Text("Filter") + Text("\"DocSet\"=\"Visual C++\""));
+}
+
+SampleMachine MakeSampleMachine(IdeLayout layout)
+{
+    SampleMachine machine;
+    const std::string vs70 = "C:\\Program Files\\Microsoft Visual Studio .NET";
+    const std::string vs71 = "C:\\Program Files\\Microsoft Visual Studio .NET 2003";
+    machine.ide70 = vs70 + "\\Common7\\IDE\\";
+    machine.ide71 = vs71 + "\\Common7\\IDE\\";
+    if (layout != IdeLayout::NoVisualStudio) {
+        const bool complete = layout != IdeLayout::NoneComplete;
+        MakeIde(vs70, machine.ide70, complete, complete);
+        MakeIde(vs71, machine.ide71, complete, layout == IdeLayout::BothComplete);
+        SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\VisualStudio\\7.0", "InstallDir", machine.ide70);
+        SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\VisualStudio\\7.1", "InstallDir", machine.ide71);
+    }
+
+    // This user, and .Default pointed at the system profile as on Windows (a fresh prefix
+    // points it at this user's folder).
+    const std::string local = ProfileFolder() + "\\AppData\\Local";
+    WriteBytes(local + VC_SETTINGS, SAMPLE_VCCOMPONENTS);
+    machine.vcComponentsFiles.push_back(local + VC_SETTINGS);
+    SetString(HKEY_USERS, std::string(".Default\\") + SHELL_FOLDERS, "Local AppData",
+              "C:\\windows\\system32\\config\\systemprofile\\AppData\\Local");
+    // Alice has her own settings; Bob never ran the IDE; the fourth profile has no folder value.
+    SetString(HKEY_USERS, std::string("S-1-5-21-0-0-0-1001\\") + SHELL_FOLDERS, "Local AppData",
+              "C:\\users\\alice\\AppData\\Local");
+    WriteBytes(std::string("C:\\users\\alice\\AppData\\Local") + VC_SETTINGS, SAMPLE_VCCOMPONENTS_ALICE);
+    machine.vcComponentsFiles.push_back(std::string("C:\\users\\alice\\AppData\\Local") + VC_SETTINGS);
+    SetString(HKEY_USERS, std::string("S-1-5-21-0-0-0-1002\\") + SHELL_FOLDERS, "Local AppData",
+              "C:\\users\\bob\\AppData\\Local");
+    MakeFolders("C:\\users\\bob\\AppData\\Local");
+    SetString(HKEY_USERS, std::string("S-1-5-21-0-0-0-1003\\") + SHELL_FOLDERS, "AppData",
+              "C:\\users\\carol\\AppData\\Roaming");
+
+    char common[MAX_PATH] = "C:\\ProgramData";
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
+                      KEY_READ, &key) == ERROR_SUCCESS) {
+        DWORD size = sizeof common;
+        RegQueryValueExA(key, "Common AppData", nullptr, nullptr, reinterpret_cast<BYTE*>(common), &size);
+        RegCloseKey(key);
+    }
+    machine.helpFolder = std::string(common) + "\\Microsoft Help\\";
+    WriteBytes(machine.helpFolder + "nslist.hxl", SampleNamespaceList());
+    WriteBytes(machine.helpFolder + "MS.VSCC.hxn", SampleCollectionFile());
+    return machine;
+}
+
+namespace {
+
+std::string Hex(const std::string& bytes)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+void SnapshotFiles(const std::string& folder, std::vector<std::string>& lines)
+{
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    std::vector<std::string> folders;
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = folder + "\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            lines.push_back("dir  " + path);
+            folders.push_back(path);
+            continue;
+        }
+        std::string bytes;
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            bytes.resize(GetFileSize(file, nullptr));
+            DWORD read = 0;
+            if (!bytes.empty())
+                ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
+            CloseHandle(file);
+        }
+        lines.push_back("file " + path + " " + Hex(bytes));
+    } while (FindNextFileA(search, &data));
+    FindClose(search);
+    for (const std::string& sub : folders)
+        SnapshotFiles(sub, lines);
+}
+
+void SnapshotKey(HKEY root, const std::string& rootName, const std::string& path,
+                 std::vector<std::string>& lines)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    lines.push_back("key  " + rootName + "\\" + path);
+    for (DWORD index = 0;; ++index) {
+        char name[16384];
+        DWORD nameSize = sizeof name;
+        BYTE data[16384];
+        DWORD dataSize = sizeof data;
+        DWORD type = 0;
+        if (RegEnumValueA(key, index, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS)
+            break;
+        lines.push_back("val  " + rootName + "\\" + path + " [" + name + "] " + std::to_string(type) +
+                        " " + Hex(std::string(reinterpret_cast<char*>(data), dataSize)));
+    }
+    std::vector<std::string> subkeys;
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD nameSize = sizeof name;
+        if (RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        subkeys.push_back(name);
+    }
+    RegCloseKey(key);
+    for (const std::string& sub : subkeys)
+        SnapshotKey(root, rootName, path + "\\" + sub, lines);
+}
+
+}  // namespace
+
+std::string SnapshotMachine()
+{
+    std::vector<std::string> lines;
+    for (const std::string& folder :
+         {std::string("C:\\Program Files"), std::string("C:\\ProgramData\\Microsoft Help"),
+          ProfileFolder() + "\\AppData\\Local\\Microsoft", std::string("C:\\users\\alice"),
+          std::string("C:\\users\\bob"), std::string("C:\\Quillon"), std::string("D:\\Quillon")})
+        SnapshotFiles(folder, lines);
+    SnapshotKey(HKEY_LOCAL_MACHINE, "HKLM", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", lines);
+    SnapshotKey(HKEY_LOCAL_MACHINE, "HKLM", "SOFTWARE\\Microsoft\\VisualStudio", lines);
+    std::vector<std::string> users;
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD nameSize = sizeof name;
+        if (RegEnumKeyExA(HKEY_USERS, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        users.push_back(name);
+    }
+    for (const std::string& user : users)
+        SnapshotKey(HKEY_USERS, "HKU", user + "\\" + SHELL_FOLDERS, lines);
+    std::sort(lines.begin(), lines.end());
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}

@@ -1,0 +1,1 @@
+function OnFinish(selProj, selObj) { return 0; }

@@ -1,0 +1,2 @@
+#include <quillon/quillon.h>
+int main() { return 0; }

@@ -1,0 +1,3 @@
+// Quillon class library: umbrella header (sample package fixture).
+#pragma once
+#include "core/string.h"
