@@ -1,6 +1,6 @@
 // sample-machine.exe [both|newest-lacks-wizards|none-complete|no-ide]: lays out the developer
 // workstation in the current Wine prefix. sample-machine.exe --snapshot prints the state that
-// the setup program may touch.
+// the setup program may touch; --reset takes the machine away again.
 #include "sample_machine.h"
 
 #include <cstdio>
@@ -13,6 +13,10 @@ int main(int argc, char** argv)
         std::fputs(SnapshotMachine().c_str(), stdout);
         return 0;
     }
+    if (std::strcmp(mode, "--reset") == 0) {
+        ResetSampleMachine();
+        return 0;
+    }
     IdeLayout layout = IdeLayout::BothComplete;
     if (std::strcmp(mode, "newest-lacks-wizards") == 0)
         layout = IdeLayout::NewestLacksWizards;
@@ -21,7 +25,7 @@ int main(int argc, char** argv)
     else if (std::strcmp(mode, "no-ide") == 0)
         layout = IdeLayout::NoVisualStudio;
     else if (std::strcmp(mode, "both") != 0) {
-        std::fprintf(stderr, "usage: sample-machine [both|newest-lacks-wizards|none-complete|no-ide|--snapshot]\n");
+        std::fprintf(stderr, "usage: sample-machine [both|newest-lacks-wizards|none-complete|no-ide|--snapshot|--reset]\n");
         return 2;
     }
     const SampleMachine machine = MakeSampleMachine(layout);

@@ -1,6 +1,9 @@
 #include "sample_machine.h"
 
+#include "support/win_test_support.h"
+
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -20,13 +23,7 @@ void MakeFolders(const std::string& path)
 void WriteBytes(const std::string& path, const std::string& bytes)
 {
     MakeFolders(path.substr(0, path.rfind('\\')));
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        throw std::runtime_error("cannot write " + path);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFileBytes(path, bytes);
 }
 
 void SetString(HKEY root, const std::string& key, const char* name, const std::string& value)
@@ -38,6 +35,20 @@ void SetString(HKEY root, const std::string& key, const char* name, const std::s
     RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>(value.size() + 1));
     RegCloseKey(handle);
+}
+
+std::string HelpDataFolder()
+{
+    char common[MAX_PATH] = "C:\\ProgramData";
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
+                      KEY_READ, &key) == ERROR_SUCCESS) {
+        DWORD size = sizeof common;
+        RegQueryValueExA(key, "Common AppData", nullptr, nullptr, reinterpret_cast<BYTE*>(common), &size);
+        RegCloseKey(key);
+    }
+    return std::string(common) + "\\Microsoft Help\\";
 }
 
 std::string ProfileFolder()
@@ -161,19 +172,29 @@ SampleMachine MakeSampleMachine(IdeLayout layout)
     SetString(HKEY_USERS, std::string("S-1-5-21-0-0-0-1003\\") + SHELL_FOLDERS, "AppData",
               "C:\\users\\carol\\AppData\\Roaming");
 
-    char common[MAX_PATH] = "C:\\ProgramData";
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
-                      KEY_READ, &key) == ERROR_SUCCESS) {
-        DWORD size = sizeof common;
-        RegQueryValueExA(key, "Common AppData", nullptr, nullptr, reinterpret_cast<BYTE*>(common), &size);
-        RegCloseKey(key);
-    }
-    machine.helpFolder = std::string(common) + "\\Microsoft Help\\";
+    machine.helpFolder = HelpDataFolder();
     WriteBytes(machine.helpFolder + "nslist.hxl", SampleNamespaceList());
     WriteBytes(machine.helpFolder + "MS.VSCC.hxn", SampleCollectionFile());
     return machine;
+}
+
+void ResetSampleMachine()
+{
+    for (const std::string& tree :
+         {std::string("C:\\Program Files\\Microsoft Visual Studio .NET"),
+          std::string("C:\\Program Files\\Microsoft Visual Studio .NET 2003"),
+          std::string("C:\\Program Files\\Quillon"), std::string("C:\\users\\alice"),
+          std::string("C:\\users\\bob"), ProfileFolder() + "\\AppData\\Local\\Microsoft\\VisualStudio"})
+        DeleteTreeForTest(tree);
+    for (const char* file : {"nslist.hxl", "MS.VSCC.hxn", "Quillon.hxn"})
+        DeleteTreeForTest(HelpDataFolder() + file);
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\VisualStudio");
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon");
+    for (const char* user : {"S-1-5-21-0-0-0-1001", "S-1-5-21-0-0-0-1002", "S-1-5-21-0-0-0-1003"})
+        SHDeleteKeyA(HKEY_USERS, user);
+    // A fresh prefix points .Default at this user's folder.
+    SetString(HKEY_USERS, std::string(".Default\\") + SHELL_FOLDERS, "Local AppData",
+              ProfileFolder() + "\\AppData\\Local");
 }
 
 namespace {

@@ -23,6 +23,10 @@ struct SampleMachine {
 // Lays the machine out in the current prefix (registry and files); returns what it made.
 SampleMachine MakeSampleMachine(IdeLayout layout);
 
+// Takes away everything MakeSampleMachine made and what an install into the proposed folder
+// adds, so that the next test starts from a fresh prefix's state.
+void ResetSampleMachine();
+
 // The IDE settings file each user starts with.
 extern const char* const SAMPLE_VCCOMPONENTS;
 extern const char* const SAMPLE_VCCOMPONENTS_ALICE;
