@@ -1,0 +1,103 @@
+#include "help_registration.h"
+
+#include "help_record_list.h"
+#include "reg_key.h"
+
+#include <algorithm>
+
+namespace {
+
+const char* const kNamespaceList = "nslist.hxl";
+const char* const kCollectionFile = "MS.VSCC.hxn";
+const int32_t kNamespaceFileVersion = 4;
+const uint32_t kEnglishUnitedStates = 1033;
+
+// Erases the first record of the class that as() selects whose name is exactly name, and saves
+// the list; a list without such a record is not rewritten.
+template <typename Record>
+void EraseFirstNamed(HelpRecordList& list, const Record* (HelpRecordList::*as)(size_t) const,
+                     const std::string& name, const std::string& path)
+{
+    for (size_t index = 0; index < list.Count(); ++index) {
+        const Record* record = (list.*as)(index);
+        if (record && record->name.Narrow() == name) {
+            list.Erase(index);
+            list.Save(path);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+void RegisterHelp(HKEY machineRoot, const std::string& helpFolder,
+                  const std::string& namespaceName, const std::string& fileBase,
+                  const std::string& description)
+{
+    std::string folder = helpFolder;
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    std::string dataFolder;
+    if (!GetCommonHelpFolder(machineRoot, dataFolder))
+        return;
+
+    HelpRecordList own(kNamespaceFileVersion);
+    own.AppendTitle(namespaceName, fileBase + ".HxS", fileBase + ".HxI", "", "",
+                    kEnglishUnitedStates, 1, 1, 0, 0);
+    own.AppendFolder(1, folder, folder);
+    if (!own.Save(dataFolder + namespaceName + ".hxn"))
+        return;
+
+    HelpRecordList namespaces;
+    if (!namespaces.Load(dataFolder + kNamespaceList))
+        return;
+    namespaces.AppendNamespace(namespaceName, folder + fileBase + ".HxC", description);
+    if (!namespaces.Save(dataFolder + kNamespaceList))
+        return;
+
+    HelpRecordList collection;
+    if (!collection.Load(dataFolder + kCollectionFile))
+        return;
+    for (size_t index = 0; index < collection.Count(); ++index) {
+        const PluginRecord* found = collection.AsPlugin(index);
+        if (!found)
+            continue;
+        const HelpText sharedText = found->sharedText;
+        std::string hxtPath = folder + fileBase + ".HxT";
+        std::replace(hxtPath.begin(), hxtPath.end(), '\\', '/');
+        collection.AppendPlugin(namespaceName, sharedText, hxtPath, folder + fileBase + ".HxA");
+        collection.Save(dataFolder + kCollectionFile);
+        return;
+    }
+}
+
+void UnregisterHelp(HKEY machineRoot, const std::string& namespaceName)
+{
+    std::string dataFolder;
+    if (!GetCommonHelpFolder(machineRoot, dataFolder))
+        return;
+    DeleteFileA((dataFolder + namespaceName + ".hxn").c_str());
+
+    HelpRecordList namespaces;
+    if (!namespaces.Load(dataFolder + kNamespaceList))
+        return;
+    EraseFirstNamed(namespaces, &HelpRecordList::AsNamespace, namespaceName,
+                    dataFolder + kNamespaceList);
+
+    HelpRecordList collection;
+    if (!collection.Load(dataFolder + kCollectionFile))
+        return;
+    EraseFirstNamed(collection, &HelpRecordList::AsPlugin, namespaceName,
+                    dataFolder + kCollectionFile);
+}
+
+void RegisterHelp(const std::string& helpFolder, const std::string& namespaceName,
+                  const std::string& fileBase, const std::string& description)
+{
+    RegisterHelp(HKEY_LOCAL_MACHINE, helpFolder, namespaceName, fileBase, description);
+}
+
+void UnregisterHelp(const std::string& namespaceName)
+{
+    UnregisterHelp(HKEY_LOCAL_MACHINE, namespaceName);
+}

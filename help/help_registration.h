@@ -1,0 +1,20 @@
+#pragma once
+// Registration of a help namespace with the IDE's help collection, through the help system's
+// registration files in the help data folder ("Common AppData" followed by "\Microsoft Help\").
+
+#include <windows.h>
+
+#include <string>
+
+// Writes the namespace file, then adds a namespace record to "nslist.hxl" and a plug-in record to
+// "MS.VSCC.hxn"; stops at the first step that fails, keeping what was written before.
+void RegisterHelp(const std::string& helpFolder, const std::string& namespaceName,
+                  const std::string& fileBase, const std::string& description);
+// Deletes the namespace file and the first record named namespaceName in each list file.
+void UnregisterHelp(const std::string& namespaceName);
+
+// The same, with "Common AppData" looked up under machineRoot instead of HKEY_LOCAL_MACHINE.
+void RegisterHelp(HKEY machineRoot, const std::string& helpFolder,
+                  const std::string& namespaceName, const std::string& fileBase,
+                  const std::string& description);
+void UnregisterHelp(HKEY machineRoot, const std::string& namespaceName);
