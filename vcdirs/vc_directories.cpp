@@ -1,0 +1,91 @@
+#include "vc_directories.h"
+
+#include "dir_list_text.h"
+#include "file_handle.h"
+#include "file_rewrite.h"
+#include "reg_key.h"
+
+namespace {
+
+const char* const SHELL_FOLDERS_KEY =
+    "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char* const VC_COMPONENTS_FILE = "\\Microsoft\\VisualStudio\\7.0\\VCComponents.dat";
+
+// Sharing for readers only: an IDE that holds the file for writing makes this fail, and that
+// user's file is skipped rather than edited under the IDE's feet.
+HANDLE OpenSettingsFile(const std::string& path)
+{
+    return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_ARCHIVE, nullptr);
+}
+
+}  // namespace
+
+void ListVcComponentsFiles(std::vector<std::string>& paths)
+{
+    paths.clear();
+    const RegKey users(HKEY_USERS);
+    std::vector<std::string> names;
+    users.EnumSubKeys(names);
+    for (const std::string& name : names) {
+        RegKey folders;
+        if (folders.Open(HKEY_USERS, (name + SHELL_FOLDERS_KEY).c_str(), KEY_READ) != ERROR_SUCCESS)
+            continue;
+        std::string localAppData;
+        if (folders.ReadString("Local AppData", localAppData) != ERROR_SUCCESS ||
+            localAppData.empty())
+            continue;
+        paths.push_back(localAppData + VC_COMPONENTS_FILE);
+    }
+}
+
+bool ReadWholeFile(HANDLE file, std::string& text)
+{
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    const DWORD size = GetFileSize(file, &high);
+    // Read by its low 32 bits alone, a larger file would come in short and be written back
+    // short.
+    if (high != 0 || (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)) {
+        text.clear();
+        return false;
+    }
+    text.resize(size);
+    if (size == 0)
+        return false;
+    DWORD read = 0;
+    return ReadFile(file, &text[0], size, &read, nullptr) && read == size;
+}
+
+void AddVcDirectory(const std::string& listName, const std::string& folder)
+{
+    std::vector<std::string> paths;
+    ListVcComponentsFiles(paths);
+    for (const std::string& path : paths) {
+        FileHandle file(OpenSettingsFile(path));
+        std::string text;
+        if (!ReadWholeFile(file.Get(), text))
+            continue;
+        // Without the list, or without the line end after it, the file is not rewritten at all.
+        if (!AddListEntry(text, listName, folder))
+            continue;
+        ReplaceFileContent(path, file, text);
+    }
+}
+
+void RemoveVcDirectory(const std::string& folder)
+{
+    std::vector<std::string> paths;
+    ListVcComponentsFiles(paths);
+    for (const std::string& path : paths) {
+        FileHandle file(OpenSettingsFile(path));
+        std::string text;
+        if (!ReadWholeFile(file.Get(), text))
+            continue;
+        // A readable file is written back even when nothing was removed.
+        RemoveListEntries(text, folder);
+        ReplaceFileContent(path, file, text);
+    }
+}
