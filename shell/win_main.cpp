@@ -1,9 +1,10 @@
-#include <windows.h>
+#include "application.h"
 
-#include "run_setup.h"
+SetupApplication setupApplication;
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    RunSetup(nullptr);
+    if (Application::instance)
+        Application::instance->Run();
     return 0;
 }

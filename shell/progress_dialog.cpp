@@ -1,0 +1,61 @@
+#include "progress_dialog.h"
+
+#include "commands.h"
+#include "resource.h"
+#include "run_setup.h"
+
+#include <commctrl.h>
+
+ProgressDialog::ProgressDialog()
+{
+    INITCOMMONCONTROLSEX controls;
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_WIN95_CLASSES;
+    InitCommonControlsEx(&controls);
+
+    // WM_INITDIALOG runs inside this call, so the handle is stored before the worker exists.
+    ShowModeless(IDD_PROGRESS, nullptr, 0, GetModuleHandleA(nullptr));
+    Start();
+
+    // Without a worker no completion code would ever come and nothing could end the program.
+    if (!threadHandle && handle)
+        PostMessageA(handle, WM_COMMAND, CMD_ABORTED, 0);
+}
+
+ProgressDialog::~ProgressDialog()
+{
+    Wait();
+}
+
+void ProgressDialog::Run()
+{
+    RunSetup(handle);
+}
+
+void ProgressDialog::OnDestroy()
+{
+    PostQuitMessage(0);
+}
+
+void ProgressDialog::OnCommand(WORD id, WORD, LPARAM)
+{
+    const char* text;
+    switch (id) {
+    case CMD_INSTALLED:
+        text = "Quillon installed successfully";
+        break;
+    case CMD_UNINSTALLED:
+        text = "Quillon uninstalled";
+        break;
+    case CMD_ABORTED:
+        text = "Installation aborted";
+        break;
+    default:
+        return;
+    }
+    // The object may be gone once the message box returns (its window destroyed meanwhile by a
+    // second code), so only the saved window handle is used afterwards.
+    HWND window = handle;
+    MessageBoxA(window, text, "Setup", MB_OK | MB_ICONINFORMATION);
+    DestroyWindow(window);
+}

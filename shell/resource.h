@@ -1,0 +1,8 @@
+#pragma once
+// Resource identifiers shared by setup.rc and the code.
+
+#define IDI_SETUP 101
+#define IDD_PROGRESS 102
+#define IDD_CHOOSE_FOLDER 114
+#define IDC_FOLDER 1000
+#define IDC_BROWSE 1001

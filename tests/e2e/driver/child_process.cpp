@@ -1,0 +1,210 @@
+#include "child_process.h"
+
+namespace {
+
+const DWORD POLL_MS = 20;
+const UINT SEND_TIMEOUT_MS = 5000;
+
+struct Search {
+    DWORD processId;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param)
+{
+    Search* search = reinterpret_cast<Search*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && IsWindowVisible(window))
+        search->windows.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(DWORD timeoutMs) : timeoutMs_(timeoutMs) {}
+
+ChildProcess::~ChildProcess()
+{
+    Kill();
+    if (process_)
+        CloseHandle(process_);
+}
+
+bool ChildProcess::Start(const std::string& exe, const std::string& args, const std::string& cwd)
+{
+    std::string commandLine = "\"" + exe + "\"";
+    if (!args.empty())
+        commandLine += " " + args;
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info;
+    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        cwd.empty() ? nullptr : cwd.c_str(), &startup, &info)) {
+        error_ = "cannot start " + exe + ": error " + std::to_string(GetLastError());
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    processId_ = info.dwProcessId;
+    return true;
+}
+
+std::vector<HWND> ChildProcess::VisibleWindows() const
+{
+    Search search{processId_, {}};
+    if (processId_)
+        EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.windows;
+}
+
+HWND ChildProcess::FindWindowOf(const std::string& caption, bool messageBox) const
+{
+    for (HWND window : VisibleWindows()) {
+        if (IsMessageBox(window) != messageBox)
+            continue;
+        if (messageBox || Caption(window) == caption)
+            return window;
+    }
+    return nullptr;
+}
+
+HWND ChildProcess::WaitForWindow(const std::string& caption)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs_) {
+        if (HWND window = FindWindowOf(caption, false))
+            return window;
+        if (!Running()) {
+            Fail("the program ended while waiting for window \"" + caption + "\"");
+            return nullptr;
+        }
+        Sleep(POLL_MS);
+    }
+    Fail("time-out waiting for window \"" + caption + "\"");
+    return nullptr;
+}
+
+HWND ChildProcess::WaitForMessageBox()
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs_) {
+        if (HWND box = FindWindowOf(std::string(), true))
+            return box;
+        if (!Running()) {
+            Fail("the program ended while waiting for a message box");
+            return nullptr;
+        }
+        Sleep(POLL_MS);
+    }
+    Fail("time-out waiting for a message box");
+    return nullptr;
+}
+
+bool ChildProcess::WaitForWindowGone(HWND window)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs_) {
+        if (!IsWindow(window) || !IsWindowVisible(window))
+            return true;
+        Sleep(POLL_MS);
+    }
+    Fail("time-out waiting for window \"" + Caption(window) + "\" to close");
+    return false;
+}
+
+bool ChildProcess::WaitForExit(DWORD& exitCode)
+{
+    if (!process_) {
+        error_ = "no program was started";
+        return false;
+    }
+    if (WaitForSingleObject(process_, timeoutMs_) != WAIT_OBJECT_0) {
+        Fail("time-out waiting for the program to end");
+        return false;
+    }
+    GetExitCodeProcess(process_, &exitCode);
+    return true;
+}
+
+bool ChildProcess::Running() const
+{
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+void ChildProcess::Kill()
+{
+    if (Running()) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, 5000);
+    }
+}
+
+void ChildProcess::Fail(const std::string& what)
+{
+    if (error_.empty())
+        error_ = what;
+    Kill();
+}
+
+std::string ChildProcess::Caption(HWND window)
+{
+    return ReadText(window);
+}
+
+std::string ChildProcess::ClassName(HWND window)
+{
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+bool ChildProcess::IsMessageBox(HWND window)
+{
+    // A message box is an owned dialog whose text is the static control 0xFFFF. The framework's
+    // dialogs give their group boxes that id too, but a group box is a button.
+    HWND text = GetDlgItem(window, 0xFFFF);
+    return ClassName(window) == "#32770" && GetWindow(window, GW_OWNER) && text &&
+           lstrcmpiA(ClassName(text).c_str(), "Static") == 0;
+}
+
+std::string ChildProcess::ReadText(HWND window)
+{
+    DWORD_PTR length = 0;
+    if (!window ||
+        !SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS,
+                             &length))
+        return std::string();
+    std::string text(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                             SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &copied))
+        return std::string();
+    text.resize(copied < length ? copied : length);
+    return text;
+}
+
+std::string ChildProcess::ReadItem(HWND dialog, int id)
+{
+    return ReadText(GetDlgItem(dialog, id));
+}
+
+bool ChildProcess::TypeItem(HWND dialog, int id, const std::string& text)
+{
+    HWND item = GetDlgItem(dialog, id);
+    DWORD_PTR result = 0;
+    return item && SendMessageTimeoutA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                                       SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &result) && result;
+}
+
+bool ChildProcess::Press(HWND dialog, int id)
+{
+    return PostCommand(dialog, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+bool ChildProcess::PostCommand(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    return PostMessageA(window, WM_COMMAND, wParam, lParam) != FALSE;
+}

@@ -1,0 +1,65 @@
+#pragma once
+// Drives a windowed program from outside, as a user would: starts it, finds its windows by
+// process and caption, reads and types text, presses buttons, answers message boxes. Every wait
+// has a time-out; when one runs out the child is killed, so a test never hangs.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class ChildProcess {
+public:
+    explicit ChildProcess(DWORD timeoutMs = 20000);
+    ~ChildProcess();  // kills a child that is still running
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // args are appended to the quoted exe path; cwd empty: the caller's current directory.
+    bool Start(const std::string& exe, const std::string& args, const std::string& cwd);
+
+    // Null after the time-out (the child is then killed and Error() says what was awaited).
+    // Message boxes are never returned by WaitForWindow, only by WaitForMessageBox.
+    HWND WaitForWindow(const std::string& caption);
+    HWND WaitForMessageBox();
+    bool WaitForWindowGone(HWND window);
+    // The exit code, or false after the time-out.
+    bool WaitForExit(DWORD& exitCode);
+    bool Running() const;
+    void Kill();
+
+    // The child's visible top-level windows now, message boxes included.
+    std::vector<HWND> VisibleWindows() const;
+
+    static std::string Caption(HWND window);
+    static std::string ClassName(HWND window);
+    static bool IsMessageBox(HWND window);
+    // WM_GETTEXT, which unlike GetWindowTextA reads controls of other processes.
+    static std::string ReadText(HWND window);
+    static std::string ReadItem(HWND dialog, int id);
+    static bool TypeItem(HWND dialog, int id, const std::string& text);
+    // Posts the button's WM_COMMAND: a handler that opens a modal box would block a sender.
+    static bool Press(HWND dialog, int id);
+    static bool PostCommand(HWND window, WPARAM wParam, LPARAM lParam = 0);
+
+    std::string ReadFolderBox(HWND folderDialog) const { return ReadItem(folderDialog, 1000); }
+    bool TypeFolder(HWND folderDialog, const std::string& text) const
+    {
+        return TypeItem(folderDialog, 1000, text);
+    }
+    std::string ReadMessageBox(HWND box) const { return ReadItem(box, 0xFFFF); }
+    bool CloseMessageBox(HWND box) const { return Press(box, IDOK); }
+
+    DWORD ProcessId() const { return processId_; }
+    const std::string& Error() const { return error_; }
+    DWORD TimeoutMs() const { return timeoutMs_; }
+
+private:
+    HWND FindWindowOf(const std::string& caption, bool messageBox) const;
+    void Fail(const std::string& what);
+
+    DWORD timeoutMs_;
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+    std::string error_;
+};

@@ -1,0 +1,190 @@
+// Command-line front of the driver: starts a program, works through the steps given in order,
+// prints one line for each window it met and each thing it read, then the exit code.
+//
+//   e2e_driver --exe PATH [--cwd DIR] [--args TEXT] [--timeout MS] STEP...
+//
+// Steps: --window CAPTION   wait for that window (not a message box) and work on it from now on
+//        --read ID          print the text of control ID of the current window
+//        --type TEXT        put TEXT into the folder box of "Choose Folder"
+//        --set ID TEXT      put TEXT into control ID of the current window
+//        --ok | --cancel | --browse | --press ID
+//                           press a button ("Choose Folder" unless --press; --ok and --cancel
+//                           wait until the dialog has gone)
+//        --browse-ok | --browse-cancel
+//                           answer "Browse for Folder"
+//        --post ID          post WM_COMMAND ID (notification 0, no control) to the current window
+//        --message          wait for a message box, print its caption and text, press its OK
+//        --sleep MS
+// Finally it waits for the program to end. Exit code 0 when every step succeeded, 1 when one
+// failed or timed out (the program is then killed), 2 for a usage error.
+#include "child_process.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const FOLDER_CAPTION = "Choose Folder";
+const char* const BROWSE_CAPTION = "Browse for Folder";
+
+int Usage(const std::string& problem)
+{
+    std::fprintf(stderr, "e2e_driver: %s\n", problem.c_str());
+    std::fprintf(stderr, "usage: e2e_driver --exe PATH [--cwd DIR] [--args TEXT] [--timeout MS] "
+                         "STEP... (see the source for the steps)\n");
+    return 2;
+}
+
+std::string Quoted(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
+
+// Child control texts worth printing for a window: the folder box, and static texts.
+std::string Describe(HWND window)
+{
+    std::string line = "window " + Quoted(ChildProcess::Caption(window));
+    if (HWND folder = GetDlgItem(window, 1000))
+        line += " folder " + Quoted(ChildProcess::ReadText(folder));
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (lstrcmpiA(ChildProcess::ClassName(child).c_str(), "Static") == 0) {
+            const std::string text = ChildProcess::ReadText(child);
+            if (!text.empty())
+                line += " text " + Quoted(text);
+        }
+    }
+    return line;
+}
+
+class Run {
+public:
+    explicit Run(DWORD timeoutMs) : child(timeoutMs) {}
+
+    int Fail(const std::string& what)
+    {
+        child.Kill();
+        std::printf("failed: %s\n", what.c_str());
+        return 1;
+    }
+
+    HWND Window(const std::string& caption)
+    {
+        if (current && IsWindow(current) && ChildProcess::Caption(current) == caption)
+            return current;
+        current = child.WaitForWindow(caption);
+        if (current)
+            std::printf("%s\n", Describe(current).c_str());
+        return current;
+    }
+
+    ChildProcess child;
+    HWND current = nullptr;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string exe, cwd, args;
+    DWORD timeoutMs = 20000;
+    std::vector<std::string> steps;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--exe" && hasValue)
+            exe = argv[++i];
+        else if (arg == "--cwd" && hasValue)
+            cwd = argv[++i];
+        else if (arg == "--args" && hasValue)
+            args = argv[++i];
+        else if (arg == "--timeout" && hasValue)
+            timeoutMs = std::strtoul(argv[++i], nullptr, 10);
+        else
+            steps.push_back(arg);
+    }
+    if (exe.empty())
+        return Usage("--exe is required");
+
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    Run run(timeoutMs);
+    ChildProcess& child = run.child;
+    if (!child.Start(exe, args, cwd))
+        return run.Fail(child.Error());
+    std::printf("started %s\n", Quoted(exe).c_str());
+
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const std::string& step = steps[i];
+        const bool hasValue = i + 1 < steps.size();
+        if (step == "--window" && hasValue) {
+            if (!run.Window(steps[++i]))
+                return run.Fail(child.Error());
+        } else if (step == "--read" && hasValue) {
+            const int id = std::atoi(steps[++i].c_str());
+            if (!run.current)
+                return Usage("--read needs a current window");
+            std::printf("read %d %s\n", id, Quoted(ChildProcess::ReadItem(run.current, id)).c_str());
+        } else if (step == "--type" && hasValue) {
+            const std::string text = steps[++i];
+            HWND dialog = run.Window(FOLDER_CAPTION);
+            if (!dialog || !child.TypeFolder(dialog, text))
+                return run.Fail(child.Error().empty() ? "cannot type into the folder box" : child.Error());
+            std::printf("typed %s\n", Quoted(text).c_str());
+        } else if (step == "--set" && i + 2 < steps.size()) {
+            const int id = std::atoi(steps[++i].c_str());
+            const std::string text = steps[++i];
+            if (!run.current || !ChildProcess::TypeItem(run.current, id, text))
+                return run.Fail("cannot set control " + std::to_string(id));
+            std::printf("set %d %s\n", id, Quoted(text).c_str());
+        } else if (step == "--ok" || step == "--cancel" || step == "--browse") {
+            const int id = step == "--ok" ? IDOK : step == "--cancel" ? IDCANCEL : 1001;
+            HWND dialog = run.Window(FOLDER_CAPTION);
+            if (!dialog || !ChildProcess::Press(dialog, id))
+                return run.Fail(child.Error().empty() ? "cannot press " + step : child.Error());
+            std::printf("pressed %d\n", id);
+            if (id != 1001) {
+                if (!child.WaitForWindowGone(dialog))
+                    return run.Fail(child.Error());
+                run.current = nullptr;
+            }
+        } else if (step == "--press" && hasValue) {
+            const int id = std::atoi(steps[++i].c_str());
+            if (!run.current || !ChildProcess::Press(run.current, id))
+                return run.Fail("cannot press " + std::to_string(id));
+            std::printf("pressed %d\n", id);
+        } else if (step == "--browse-ok" || step == "--browse-cancel") {
+            HWND browser = child.WaitForWindow(BROWSE_CAPTION);
+            if (!browser)
+                return run.Fail(child.Error());
+            std::printf("%s\n", Describe(browser).c_str());
+            const int id = step == "--browse-ok" ? IDOK : IDCANCEL;
+            if (!ChildProcess::Press(browser, id) || !child.WaitForWindowGone(browser))
+                return run.Fail(child.Error().empty() ? "cannot answer the browser" : child.Error());
+            std::printf("pressed %d\n", id);
+        } else if (step == "--post" && hasValue) {
+            const int id = std::atoi(steps[++i].c_str());
+            if (!run.current || !ChildProcess::PostCommand(run.current, static_cast<WORD>(id)))
+                return run.Fail("cannot post " + std::to_string(id));
+            std::printf("posted %d\n", id);
+        } else if (step == "--message") {
+            HWND box = child.WaitForMessageBox();
+            if (!box)
+                return run.Fail(child.Error());
+            std::printf("message %s %s\n", Quoted(ChildProcess::Caption(box)).c_str(),
+                        Quoted(child.ReadMessageBox(box)).c_str());
+            if (!child.CloseMessageBox(box) || !child.WaitForWindowGone(box))
+                return run.Fail(child.Error().empty() ? "cannot close the message box" : child.Error());
+        } else if (step == "--sleep" && hasValue) {
+            Sleep(std::strtoul(steps[++i].c_str(), nullptr, 10));
+        } else {
+            return Usage("unknown or incomplete step " + step);
+        }
+    }
+
+    DWORD exitCode = 0;
+    if (!child.WaitForExit(exitCode))
+        return run.Fail(child.Error());
+    std::printf("exit %lu\n", exitCode);
+    return 0;
+}

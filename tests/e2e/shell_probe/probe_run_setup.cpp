@@ -1,0 +1,80 @@
+// The worker body of the test program shell_probe.exe, which links the real application
+// object, progress dialog and resources. Its command line says what the worker does:
+//
+//   post CODE RESULT         post WM_COMMAND CODE to the progress window
+//   idle RESULT              post nothing (the test posts to the window itself)
+//   hold CODE EVENT RESULT   post CODE, then keep working until the named event is set
+//   folder PROPOSAL RESULT   show the install folder dialog; post 123 after OK, 125 otherwise
+//   nothread                 CreateThread fails (its import is redirected); no worker runs
+//
+// RESULT is a file the worker writes: "window" or "no window" (whether the progress window
+// existed when the worker began), then per mode "released" or "<result>|<folder>".
+#include "folder_dialog.h"
+#include "run_setup.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace {
+
+std::string Arg(int index)
+{
+    return index < __argc ? __argv[index] : "";
+}
+
+void Append(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary | std::ios::app) << text;
+}
+
+// The import slot through which the shell's Thread::Start reaches CreateThread.
+extern "C" LPVOID createThreadImport __asm__("__imp__CreateThread@24");
+
+HANDLE WINAPI RefuseThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD,
+                           LPDWORD)
+{
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+// Runs during static initialisation, before WinMain creates the progress dialog.
+struct ThreadRefusal {
+    ThreadRefusal()
+    {
+        if (Arg(1) != "nothread")
+            return;
+        DWORD protection = 0;
+        VirtualProtect(&createThreadImport, sizeof createThreadImport, PAGE_READWRITE, &protection);
+        createThreadImport = reinterpret_cast<LPVOID>(RefuseThread);
+        VirtualProtect(&createThreadImport, sizeof createThreadImport, protection, &protection);
+    }
+} threadRefusal;
+
+}  // namespace
+
+void RunSetup(HWND progressWindow)
+{
+    const std::string mode = Arg(1);
+    const int resultArg = mode == "idle" ? 2 : mode == "hold" ? 4 : 3;
+    const std::string result = mode == "nothread" ? "" : Arg(resultArg);
+    if (!result.empty())
+        Append(result, IsWindow(progressWindow) ? "window\n" : "no window\n");
+
+    if (mode == "post") {
+        PostMessageA(progressWindow, WM_COMMAND, std::atoi(Arg(2).c_str()), 0);
+    } else if (mode == "hold") {
+        PostMessageA(progressWindow, WM_COMMAND, std::atoi(Arg(2).c_str()), 0);
+        HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, Arg(3).c_str());
+        if (event) {
+            WaitForSingleObject(event, 60000);
+            CloseHandle(event);
+        }
+        Append(result, "released\n");
+    } else if (mode == "folder") {
+        FolderDialog dialog(Arg(2));
+        const INT_PTR answer = dialog.ShowModal(progressWindow, 0, GetModuleHandleA(nullptr));
+        Append(result, std::to_string(answer) + "|" + dialog.folder + "\n");
+        PostMessageA(progressWindow, WM_COMMAND, answer == IDOK ? 123 : 125, 0);
+    }
+}
