@@ -59,47 +59,34 @@ std::vector<HWND> ChildProcess::VisibleWindows() const
     return search.windows;
 }
 
-HWND ChildProcess::FindWindowOf(const std::string& caption, bool messageBox) const
+HWND ChildProcess::WaitFor(const std::function<bool(HWND)>& match, const std::string& what)
 {
-    for (HWND window : VisibleWindows()) {
-        if (IsMessageBox(window) != messageBox)
-            continue;
-        if (messageBox || Caption(window) == caption)
-            return window;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs_) {
+        for (HWND window : VisibleWindows()) {
+            if (match(window))
+                return window;
+        }
+        if (!Running()) {
+            Fail("the program ended while waiting for " + what);
+            return nullptr;
+        }
+        Sleep(POLL_MS);
     }
+    Fail("time-out waiting for " + what);
     return nullptr;
 }
 
 HWND ChildProcess::WaitForWindow(const std::string& caption)
 {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs_) {
-        if (HWND window = FindWindowOf(caption, false))
-            return window;
-        if (!Running()) {
-            Fail("the program ended while waiting for window \"" + caption + "\"");
-            return nullptr;
-        }
-        Sleep(POLL_MS);
-    }
-    Fail("time-out waiting for window \"" + caption + "\"");
-    return nullptr;
+    return WaitFor(
+        [&caption](HWND window) { return !IsMessageBox(window) && Caption(window) == caption; },
+        "window \"" + caption + "\"");
 }
 
 HWND ChildProcess::WaitForMessageBox()
 {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs_) {
-        if (HWND box = FindWindowOf(std::string(), true))
-            return box;
-        if (!Running()) {
-            Fail("the program ended while waiting for a message box");
-            return nullptr;
-        }
-        Sleep(POLL_MS);
-    }
-    Fail("time-out waiting for a message box");
-    return nullptr;
+    return WaitFor(IsMessageBox, "a message box");
 }
 
 bool ChildProcess::WaitForWindowGone(HWND window)
@@ -188,6 +175,16 @@ std::string ChildProcess::ReadText(HWND window)
 std::string ChildProcess::ReadItem(HWND dialog, int id)
 {
     return ReadText(GetDlgItem(dialog, id));
+}
+
+std::vector<std::string> ChildProcess::StaticTexts(HWND window)
+{
+    std::vector<std::string> texts;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (lstrcmpiA(ClassName(child).c_str(), "Static") == 0)
+            texts.push_back(ReadText(child));
+    }
+    return texts;
 }
 
 bool ChildProcess::TypeItem(HWND dialog, int id, const std::string& text)

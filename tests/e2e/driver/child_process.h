@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ public:
     // Message boxes are never returned by WaitForWindow, only by WaitForMessageBox.
     HWND WaitForWindow(const std::string& caption);
     HWND WaitForMessageBox();
+    // The first visible top-level window of the child that matches; what names it in Error().
+    HWND WaitFor(const std::function<bool(HWND)>& match, const std::string& what);
     bool WaitForWindowGone(HWND window);
     // The exit code, or false after the time-out.
     bool WaitForExit(DWORD& exitCode);
@@ -37,6 +40,8 @@ public:
     // WM_GETTEXT, which unlike GetWindowTextA reads controls of other processes.
     static std::string ReadText(HWND window);
     static std::string ReadItem(HWND dialog, int id);
+    // The texts of the window's static controls, in child order.
+    static std::vector<std::string> StaticTexts(HWND window);
     static bool TypeItem(HWND dialog, int id, const std::string& text);
     // Posts the button's WM_COMMAND: a handler that opens a modal box would block a sender.
     static bool Press(HWND dialog, int id);
@@ -55,7 +60,6 @@ public:
     DWORD TimeoutMs() const { return timeoutMs_; }
 
 private:
-    HWND FindWindowOf(const std::string& caption, bool messageBox) const;
     void Fail(const std::string& what);
 
     DWORD timeoutMs_;

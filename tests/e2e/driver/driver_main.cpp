@@ -48,12 +48,9 @@ std::string Describe(HWND window)
     std::string line = "window " + Quoted(ChildProcess::Caption(window));
     if (HWND folder = GetDlgItem(window, 1000))
         line += " folder " + Quoted(ChildProcess::ReadText(folder));
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (lstrcmpiA(ChildProcess::ClassName(child).c_str(), "Static") == 0) {
-            const std::string text = ChildProcess::ReadText(child);
-            if (!text.empty())
-                line += " text " + Quoted(text);
-        }
+    for (const std::string& text : ChildProcess::StaticTexts(window)) {
+        if (!text.empty())
+            line += " text " + Quoted(text);
     }
     return line;
 }
