@@ -74,12 +74,17 @@ void Profiles::CreateUserKey(const std::string& suffix, const std::string& subke
     RegCloseKey(handle);
 }
 
-std::string Profiles::AddUser(const std::string& suffix)
+void Profiles::AddUserAt(const std::string& suffix, const std::string& localAppData)
 {
-    const std::string localAppData = temp_ / suffix;
     CreateUserKey(suffix, kShellFolders);
     SetValueOrThrow(KeyName(suffix) + kShellFolders, "Local AppData", REG_SZ,
                     TextValue(localAppData));
+}
+
+std::string Profiles::AddUser(const std::string& suffix)
+{
+    const std::string localAppData = temp_ / suffix;
+    AddUserAt(suffix, localAppData);
     MakeTree(localAppData.substr(0, localAppData.rfind('\\')),
              {{suffix + "\\", ""}, {suffix + "\\Microsoft\\", ""},
               {suffix + "\\Microsoft\\VisualStudio\\", ""},

@@ -30,6 +30,8 @@ public:
     // settings file's path; the file is written when content is given.
     std::string AddUser(const std::string& suffix);
     std::string AddUser(const std::string& suffix, const std::string& content);
+    // A user whose "Local AppData" is the folder given, which is left as it is.
+    void AddUserAt(const std::string& suffix, const std::string& localAppData);
     // A user key with only "Software" under it.
     void AddUserWithoutShellFolders(const std::string& suffix);
     // A user with a Shell Folders key holding the value given (name, type, bytes).
