@@ -135,7 +135,7 @@ TEST_F(HelpRegistration, EmptyHelpFolderGivesBareFileNames)
     EXPECT_EQ(Files(), expected);
 }
 
-TEST_F(HelpRegistration, CollectionFileMissingOrWithoutPlugins)
+TEST_F(HelpRegistration, CollectionFileMissingDamagedOrWithoutPlugins)
 {
     Put({{"nslist.hxl", kList}});
     Register();
@@ -152,6 +152,14 @@ TEST_F(HelpRegistration, CollectionFileMissingOrWithoutPlugins)
                              {"nslist.hxl", kListRewritten + kOurNamespace},
                              {"MS.VSCC.hxn", noPlugins}}));
     EXPECT_EQ(Attributes("MS.VSCC.hxn"), attributes);
+
+    // Damaged: neither procedure rewrites it.
+    const std::string damaged = (kCollection + kOurPlugin).substr(0, kCollection.size() + 9);
+    Put({{"MS.VSCC.hxn", damaged}});
+    Register();
+    Unregister();
+    EXPECT_EQ(Files(), (Tree{{"nslist.hxl", kListRewritten + kOurNamespace},
+                             {"MS.VSCC.hxn", damaged}}));
 }
 
 TEST_F(HelpRegistration, NamespaceListMissingOrDamagedLeavesOnlyTheNamespaceFile)
