@@ -20,7 +20,8 @@ std::string HostileText(std::size_t count, std::size_t lineSize)
     static const char* const wholeLines[] = {"Include Dirs=D:\\Quillon;C:\\Pad",
                                              "Library Dirs=C:\\A;D:\\Quillon;C:\\Pad",
                                              "Source Dirs=C:\\A;C:\\Pad;D:\\Quillon"};
-    static const char* const partial[] = {";D:\\Quillon\\include", ";D:\\Quillon2", ";xD:\\Quillon"};
+    static const char* const partial[] = {";D:\\Quillon\\include", ";D:\\Quillon2",
+                                          ";xD:\\Quillon"};
     std::string text;
     text.reserve(count * lineSize);
     for (std::size_t i = 0; i < count; ++i) {
@@ -88,8 +89,9 @@ void Add(std::size_t size)
     // The first "Include Dirs=" is on line one; a key that is met last is the harder case.
     std::string late = original;
     late.replace(late.rfind("Include Dirs="), 13, "Extra Dirsxx=");
-    const double lateAdd = BestSeconds(5, [&] { text = late; },
-                                       [&] { AddListEntry(text, "Extra Dirsxx", "D:\\Quillon\\"); });
+    const double lateAdd =
+        BestSeconds(5, [&] { text = late; },
+                    [&] { AddListEntry(text, "Extra Dirsxx", "D:\\Quillon\\"); });
     const double scan = ScanSeconds(original);
     std::printf("add, %.2f MB text:\n", original.size() / 1e6);
     std::printf("  key on line one  %8.3f ms   ratio %5.2f\n", add * 1e3, add / scan);

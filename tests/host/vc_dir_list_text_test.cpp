@@ -109,7 +109,8 @@ const RemoveCase kRemoveCases[] = {
     {"OtherLetterCase", "Include Dirs=d:\\quillon;D:\\QUILLON\r\n", "D:\\Quillon", 0,
      "Include Dirs=d:\\quillon;D:\\QUILLON\r\n"},
     {"SiblingsAndSubfoldersKept",
-     "Include Dirs=D:\\Quillon2;D:\\Quillon\\include;D:\\Quillon Extra;xD:\\Quillon;D:\\Quillon\r\n",
+     "Include Dirs=D:\\Quillon2;D:\\Quillon\\include;D:\\Quillon Extra;xD:\\Quillon;"
+     "D:\\Quillon\r\n",
      "D:\\Quillon", 1,
      "Include Dirs=D:\\Quillon2;D:\\Quillon\\include;D:\\Quillon Extra;xD:\\Quillon;\r\n"},
     {"LineFeedIsNoBound", "A=D:\\Quillon\nB=1\r\n", "D:\\Quillon", 0, "A=D:\\Quillon\nB=1\r\n"},

@@ -12,7 +12,8 @@ typedef std::vector<std::string> Paths;
 const char* const kTypical =
     "[General]\r\nInclude Dirs=C:\\A;C:\\B\r\nLibrary Dirs=C:\\L\r\nReference Dirs=\r\n";
 const char* const kTypicalAdded =
-    "[General]\r\nInclude Dirs=C:\\A;C:\\B;D:\\Quillon\r\nLibrary Dirs=C:\\L\r\nReference Dirs=\r\n";
+    "[General]\r\nInclude Dirs=C:\\A;C:\\B;D:\\Quillon\r\nLibrary Dirs=C:\\L\r\n"
+    "Reference Dirs=\r\n";
 
 TEST(ListVcComponentsFiles, OneFilePerUserWithLocalAppDataLastKeyFirst)
 {
@@ -236,7 +237,8 @@ TEST(VcDirectories, InstallMovesEntriesOfEveryUser)
         AddVcDirectory("Include Dirs", "D:\\Old\\");
         AddVcDirectory("Library Dirs", "D:\\Old\\");
     }
-    EXPECT_EQ(ReadFileBytes(first), "Include Dirs=C:\\A;D:\\Old\r\nLibrary Dirs=;C:\\L;D:\\Old\r\n");
+    EXPECT_EQ(ReadFileBytes(first),
+              "Include Dirs=C:\\A;D:\\Old\r\nLibrary Dirs=;C:\\L;D:\\Old\r\n");
     EXPECT_EQ(ReadFileBytes(second), "Include Dirs=;D:\\Old\r\nLibrary Dirs=;D:\\Old\r\n");
 
     RemoveVcDirectory("D:\\Old");

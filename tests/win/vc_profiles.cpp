@@ -135,7 +135,8 @@ FILETIME WriteTime(const std::string& path)
 void SetWriteTime(const std::string& path, const FILETIME& time)
 {
     HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
     if (file == INVALID_HANDLE_VALUE)
         throw std::runtime_error("cannot open " + path);
     const BOOL set = SetFileTime(file, nullptr, nullptr, &time);
