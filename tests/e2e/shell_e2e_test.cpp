@@ -169,12 +169,16 @@ void PerformStep(Probe& probe, HWND dialog, const std::string& step)
     ChildProcess& child = probe.child;
     if (step.compare(0, 5, "type ") == 0) {
         EXPECT_TRUE(child.TypeFolder(dialog, step.substr(5)));
-    } else if (step == "browse ok" || step == "browse cancel") {
+    } else if (step.compare(0, 6, "browse") == 0) {
+        // "browse ok", "browse cancel", or "browse to PATH" (then OK)
         EXPECT_TRUE(ChildProcess::Press(dialog, 1001));
         HWND browser = child.WaitForWindow("Browse for Folder");
         ASSERT_NE(browser, nullptr) << child.Error();
         EXPECT_EQ(GetWindow(browser, GW_OWNER), dialog);
-        EXPECT_TRUE(ChildProcess::Press(browser, step == "browse ok" ? IDOK : IDCANCEL));
+        if (step.compare(0, 10, "browse to ") == 0) {
+            EXPECT_TRUE(child.SelectInBrowser(browser, step.substr(10)));
+        }
+        EXPECT_TRUE(ChildProcess::Press(browser, step == "browse cancel" ? IDCANCEL : IDOK));
         EXPECT_TRUE(child.WaitForWindowGone(browser)) << child.Error();
         // The dialog handles the browse inside one command; a read after it sees its effect.
         EXPECT_TRUE(IsWindowVisible(dialog));
@@ -206,6 +210,12 @@ TEST(FolderDialog, ShowsTheProposalAndReturnsWhatTheUserLeftInTheBox)
          "1|F:\\Typed", "Quillon installed successfully"},
         {"Browse then OK appends the library name", {"browse ok"}, desktopQuillon,
          "1|" + desktopQuillon, "Quillon installed successfully"},
+        {"Browse to a folder", {"browse to C:\\Program Files"}, "C:\\Program Files\\Quillon",
+         "1|C:\\Program Files\\Quillon", "Quillon installed successfully"},
+        {"Browse to a drive root doubles the backslash", {"browse to C:\\"}, "C:\\\\Quillon",
+         "1|C:\\\\Quillon", "Quillon installed successfully"},
+        {"the last of several browses wins", {"browse to C:\\", "browse cancel", "browse ok"},
+         desktopQuillon, "1|" + desktopQuillon, "Quillon installed successfully"},
         {"browsing alone changes nothing on Cancel", {"browse ok"}, desktopQuillon,
          "2|" + proposal, "Installation aborted"},
     };

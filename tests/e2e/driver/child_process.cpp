@@ -1,5 +1,7 @@
 #include "child_process.h"
 
+#include <shlobj.h>
+
 namespace {
 
 const DWORD POLL_MS = 20;
@@ -204,4 +206,20 @@ bool ChildProcess::Press(HWND dialog, int id)
 bool ChildProcess::PostCommand(HWND window, WPARAM wParam, LPARAM lParam)
 {
     return PostMessageA(window, WM_COMMAND, wParam, lParam) != FALSE;
+}
+
+bool ChildProcess::SelectInBrowser(HWND browser, const std::string& path) const
+{
+    if (!process_)
+        return false;
+    void* remote = VirtualAllocEx(process_, nullptr, path.size() + 1, MEM_COMMIT, PAGE_READWRITE);
+    if (!remote)
+        return false;
+    DWORD_PTR result = 0;
+    const bool done =
+        WriteProcessMemory(process_, remote, path.c_str(), path.size() + 1, nullptr) &&
+        SendMessageTimeoutA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(remote),
+                            SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &result);
+    VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
+    return done;
 }

@@ -47,6 +47,10 @@ public:
     static bool Press(HWND dialog, int id);
     static bool PostCommand(HWND window, WPARAM wParam, LPARAM lParam = 0);
 
+    // Selects a folder in "Browse for Folder" by its path, as a user clicking through the tree.
+    // The path is written into the child's memory, where the browser reads it.
+    bool SelectInBrowser(HWND browser, const std::string& path) const;
+
     std::string ReadFolderBox(HWND folderDialog) const { return ReadItem(folderDialog, 1000); }
     bool TypeFolder(HWND folderDialog, const std::string& text) const
     {

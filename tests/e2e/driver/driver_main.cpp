@@ -10,8 +10,8 @@
 //        --ok | --cancel | --browse | --press ID
 //                           press a button ("Choose Folder" unless --press; --ok and --cancel
 //                           wait until the dialog has gone)
-//        --browse-ok | --browse-cancel
-//                           answer "Browse for Folder"
+//        --browse-ok | --browse-cancel | --browse-to PATH
+//                           answer "Browse for Folder" (--browse-to selects PATH, then OK)
 //        --post ID          post WM_COMMAND ID (notification 0, no control) to the current window
 //        --message          wait for a message box, print its caption and text, press its OK
 //        --sleep MS
@@ -150,12 +150,19 @@ int main(int argc, char** argv)
             if (!run.current || !ChildProcess::Press(run.current, id))
                 return run.Fail("cannot press " + std::to_string(id));
             std::printf("pressed %d\n", id);
-        } else if (step == "--browse-ok" || step == "--browse-cancel") {
+        } else if (step == "--browse-ok" || step == "--browse-cancel" ||
+                   (step == "--browse-to" && hasValue)) {
             HWND browser = child.WaitForWindow(BROWSE_CAPTION);
             if (!browser)
                 return run.Fail(child.Error());
             std::printf("%s\n", Describe(browser).c_str());
-            const int id = step == "--browse-ok" ? IDOK : IDCANCEL;
+            if (step == "--browse-to") {
+                const std::string path = steps[++i];
+                if (!child.SelectInBrowser(browser, path))
+                    return run.Fail("cannot select " + path + " in the browser");
+                std::printf("selected %s\n", Quoted(path).c_str());
+            }
+            const int id = step == "--browse-cancel" ? IDCANCEL : IDOK;
             if (!ChildProcess::Press(browser, id) || !child.WaitForWindowGone(browser))
                 return run.Fail(child.Error().empty() ? "cannot answer the browser" : child.Error());
             std::printf("pressed %d\n", id);

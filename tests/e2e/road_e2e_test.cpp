@@ -1,0 +1,464 @@
+// The whole road with the real setup.exe of the sample package, driven as a user would on the
+// sample machine; afterwards the registry and the files are checked.
+#include "child_process.h"
+#include "sample_machine.h"
+#include "support/win_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+const char* const kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
+const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon";
+const char* const kDefaultFolder = "C:\\Program Files\\Quillon";
+const char* const kIde70 = "C:\\Program Files\\Microsoft Visual Studio .NET\\";
+const char* const kIde71 = "C:\\Program Files\\Microsoft Visual Studio .NET 2003\\";
+
+std::string Backslashed(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+const std::string kPackage = Backslashed(QUILLON_PACKAGE);
+
+struct Outcome {
+    std::string proposal;               // the folder box when the dialog first showed
+    std::vector<std::string> messages;  // every message box, in order
+    DWORD exitCode = 0xFFFF;
+};
+
+// Raw data and type of a registry value; "missing" when it cannot be read.
+std::string RawValue(HKEY root, const char* key, const char* name, DWORD* type = nullptr)
+{
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return "missing";
+    DWORD size = 0;
+    DWORD valueType = 0;
+    std::string data = "missing";
+    if (RegQueryValueExA(handle, name, nullptr, &valueType, nullptr, &size) == ERROR_SUCCESS) {
+        data.assign(size, '\0');
+        RegQueryValueExA(handle, name, nullptr, &valueType, reinterpret_cast<BYTE*>(&data[0]), &size);
+    }
+    RegCloseKey(handle);
+    if (type)
+        *type = valueType;
+    return data;
+}
+
+bool KeyExists(HKEY root, const char* key)
+{
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+std::vector<std::string> PendingDeletes()
+{
+    const std::string data = RawValue(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
+    std::vector<std::string> paths;
+    if (data == "missing")
+        return paths;
+    std::vector<std::string> strings;
+    for (size_t start = 0; start < data.size();) {
+        const size_t end = data.find('\0', start);
+        strings.push_back(data.substr(start, end - start));
+        start = end + 1;
+    }
+    for (size_t i = 0; i + 1 < strings.size(); i += 2)
+        paths.push_back(strings[i].compare(0, 4, "\\??\\") == 0 ? strings[i].substr(4) : strings[i]);
+    return paths;
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to)
+{
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+std::string UserSettingsPath()
+{
+    char profile[MAX_PATH] = "";
+    GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
+    return std::string(profile) + "\\AppData\\Local\\Microsoft\\VisualStudio\\7.0\\VCComponents.dat";
+}
+const char* const kAliceSettings = "C:\\users\\alice\\AppData\\Local\\Microsoft\\VisualStudio\\7.0\\VCComponents.dat";
+
+// The settings files as an install into folder (without trailing backslash) leaves them.
+std::string UserSettingsWith(const std::string& folder)
+{
+    std::string text = SAMPLE_VCCOMPONENTS;
+    text = Replace(text, "PlatformSDK\\include\r\n", "PlatformSDK\\include;" + folder + "\r\n");
+    text = Replace(text, "PlatformSDK\\lib\r\n", "PlatformSDK\\lib;" + folder + "\r\n");
+    return text;
+}
+
+std::string AliceSettingsWith(const std::string& folder)
+{
+    std::string text = SAMPLE_VCCOMPONENTS_ALICE;
+    text = Replace(text, "$(VCInstallDir)lib;\r\n", "$(VCInstallDir)lib;" + folder + "\r\n");
+    text = Replace(text, "$(VCInstallDir)include\r\n", "$(VCInstallDir)include;" + folder + "\r\n");
+    return text;
+}
+
+// The help registration files as an install into folder leaves them; help is folder\Help\.
+std::string NamespaceListWith(const std::string& help)
+{
+    return SampleNamespaceList() +
+           HelpRecord(2, HelpText("Quillon") + HelpText(help + "Quillon.HxC") + HelpText("Quillon library help"));
+}
+
+std::string CollectionWith(const std::string& help)
+{
+    std::string hxt = help + "Quillon.HxT";
+    std::replace(hxt.begin(), hxt.end(), '\\', '/');
+    return SampleCollectionFile() +
+           HelpRecord(4, HelpText("Quillon") + HelpText("MS.VSCC.2003") + HelpText(hxt) +
+                             HelpText(help + "Quillon.HxA"));
+}
+
+std::string NamespaceFileFor(const std::string& help)
+{
+    return HelpHeader(4) +
+           HelpRecord(5, HelpText("Quillon") + HelpText("Quillon.HxS") + HelpText("Quillon.HxI") +
+                             HelpText("") + HelpText("") + HelpU32(1033) + HelpU32(1) + HelpU32(1) +
+                             HelpU32(0) + HelpU32(0) + HelpU32(0)) +
+           HelpRecord(6, HelpU32(1) + HelpText(help) + HelpText(help));
+}
+
+class Road : public ::testing::Test {
+protected:
+    void SetUp() override { Prepare(IdeLayout::BothComplete); }
+    void TearDown() override
+    {
+        ResetSampleMachine();
+        for (const char* folder : {"C:\\Quillon", "C:\\Quillon2", "C:\\QuillonLinked"})
+            DeleteTreeForTest(folder);
+    }
+
+    void Prepare(IdeLayout layout)
+    {
+        ResetSampleMachine();
+        machine_ = MakeSampleMachine(layout);
+        before_ = SnapshotMachine();
+    }
+
+    // Runs the package's setup.exe. For each entry of folders the dialog is answered: typed
+    // text then OK ("" keeps the proposal); a null entry presses Cancel. Between the answers
+    // come the error boxes. Ends with the closing message and the exit.
+    Outcome Run(const std::string& exe, const std::string& args,
+                const std::vector<const char*>& folders)
+    {
+        Outcome outcome;
+        ChildProcess child;
+        if (!child.Start(exe, args, "C:\\")) {
+            ADD_FAILURE() << "cannot start " << exe;
+            return outcome;
+        }
+        for (size_t i = 0; i < folders.size(); ++i) {
+            HWND dialog = child.WaitForWindow("Choose Folder");
+            if (!dialog) {
+                ADD_FAILURE() << child.Error();
+                return outcome;
+            }
+            const std::string shown = child.ReadFolderBox(dialog);
+            if (i == 0)
+                outcome.proposal = shown;
+            else
+                EXPECT_EQ(shown, outcome.proposal) << "a new dialog shows the recorded folder again";
+            if (!folders[i]) {
+                child.Press(dialog, IDCANCEL);
+            } else {
+                if (*folders[i])
+                    child.TypeFolder(dialog, folders[i]);
+                child.Press(dialog, IDOK);
+            }
+            child.WaitForWindowGone(dialog);
+            if (i + 1 < folders.size())
+                TakeMessage(child, outcome);
+        }
+        TakeMessage(child, outcome);
+        EXPECT_TRUE(child.WaitForExit(outcome.exitCode)) << child.Error();
+        return outcome;
+    }
+
+    Outcome Install(const std::vector<const char*>& folders = {""})
+    {
+        return Run(kPackage + "\\setup.exe", "", folders);
+    }
+
+    // As the system runs the recorded uninstall command.
+    Outcome Uninstall()
+    {
+        const std::string command = RawValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+        const std::string prefix = "\"";
+        const size_t close = command.find('"', 1);
+        EXPECT_NE(close, std::string::npos) << command;
+        return Run(command.substr(1, close - 1), command.substr(close + 2, command.size() - close - 3), {});
+    }
+
+    static void TakeMessage(ChildProcess& child, Outcome& outcome)
+    {
+        HWND box = child.WaitForMessageBox();
+        if (!box) {
+            ADD_FAILURE() << child.Error();
+            return;
+        }
+        EXPECT_EQ(ChildProcess::Caption(box), "Setup");
+        outcome.messages.push_back(child.ReadMessageBox(box));
+        child.CloseMessageBox(box);
+        child.WaitForWindowGone(box);
+    }
+
+    void ExpectInstalledInto(const std::string& typed, const char* ideRoot)
+    {
+        std::string folder = typed;
+        if (!folder.empty() && folder.back() == '\\')
+            folder.pop_back();
+        const std::string help = typed + "\\Help\\";
+        EXPECT_EQ(SnapshotTree(folder), SnapshotTree(kPackage + "\\Quillon"));
+        EXPECT_EQ(ReadFileBytes(UserSettingsPath()), UserSettingsWith(folder));
+        EXPECT_EQ(ReadFileBytes(kAliceSettings), AliceSettingsWith(folder));
+        EXPECT_EQ(ReadFileBytes(machine_.helpFolder + "nslist.hxl"), NamespaceListWith(help));
+        EXPECT_EQ(ReadFileBytes(machine_.helpFolder + "MS.VSCC.hxn"), CollectionWith(help));
+        EXPECT_EQ(ReadFileBytes(machine_.helpFolder + "Quillon.hxn"), NamespaceFileFor(help));
+
+        DWORD type = 0;
+        EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", &type),
+                  std::string("Quillon library", 16));
+        EXPECT_EQ(type, DWORD(REG_SZ));
+        EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", &type),
+                  "\"" + typed + "\\setup.exe\" /uninstall" + std::string(1, '\0'));
+        EXPECT_EQ(type, DWORD(REG_SZ));
+        EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallDir", &type),
+                  typed + std::string(1, '\0'));
+        EXPECT_EQ(type, DWORD(REG_SZ));
+        const std::string ide = ideRoot ? std::string(ideRoot) + "Common7\\IDE\\" : std::string();
+        EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, kUninstallKey, "IDEDir", &type), ide + std::string(1, '\0'));
+        EXPECT_EQ(type, DWORD(REG_SZ));
+
+        // The wizard files land in the taken version's folders only.
+        for (const char* root : {kIde70, kIde71}) {
+            const bool taken = ideRoot && std::string(root) == ideRoot;
+            const std::string vc7 = std::string(root) + "Vc7\\";
+            EXPECT_EQ(FileExists(vc7 + "vcprojects\\QuillonWiz.vsz"), taken) << root;
+            EXPECT_EQ(FileExists(vc7 + "vcprojects\\QuillonWiz.ico"), taken) << root;
+            EXPECT_EQ(FileExists(vc7 + "vcprojects\\QuillonWiz.vsdir"), taken) << root;
+            if (taken)
+                EXPECT_EQ(SnapshotTree(vc7 + "VCWizards\\QuillonWiz"),
+                          SnapshotTree(kPackage + "\\AppWizard\\VCWizards\\QuillonWiz"));
+            else
+                EXPECT_FALSE(FolderExists(vc7 + "VCWizards\\QuillonWiz")) << root;
+        }
+    }
+
+    SavedValue pending_{HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations"};
+    SampleMachine machine_;
+    std::string before_;
+};
+
+TEST_F(Road, FreshInstallPutsEverythingInPlace)
+{
+    const Outcome outcome = Install();
+    EXPECT_EQ(outcome.proposal, kDefaultFolder);
+    EXPECT_EQ(outcome.messages, std::vector<std::string>{"Quillon installed successfully"});
+    EXPECT_EQ(outcome.exitCode, 0u);
+    ExpectInstalledInto(kDefaultFolder, kIde71);
+}
+
+TEST_F(Road, CancelChangesNothing)
+{
+    const Outcome outcome = Install({nullptr});
+    EXPECT_EQ(outcome.messages, std::vector<std::string>{"Installation aborted"});
+    EXPECT_EQ(outcome.exitCode, 0u);
+    EXPECT_EQ(SnapshotMachine(), before_);
+}
+
+TEST_F(Road, MissingParentShowsTheErrorThenTheRecordedFolderAgain)
+{
+    const Outcome outcome = Install({"C:\\no\\such\\Quillon", ""});
+    EXPECT_EQ(outcome.messages, (std::vector<std::string>{"Error: cannot create install folder",
+                                                          "Quillon installed successfully"}));
+    EXPECT_FALSE(FolderExists("C:\\no"));
+    ExpectInstalledInto(kDefaultFolder, kIde71);
+}
+
+TEST_F(Road, RootsAndSystemFoldersAreRefusedLikeFoldersThatCannotBeCreated)
+{
+    const Outcome outcome = Install({"C:\\", "C:\\windows", "C:\\Program Files", "relative", "C:\\Quillon"});
+    EXPECT_EQ(outcome.messages,
+              (std::vector<std::string>{"Error: cannot create install folder",
+                                        "Error: cannot create install folder",
+                                        "Error: cannot create install folder",
+                                        "Error: cannot create install folder",
+                                        "Quillon installed successfully"}));
+    EXPECT_FALSE(FileExists("C:\\windows\\readme.txt"));
+    EXPECT_FALSE(FileExists("C:\\readme.txt"));
+    ExpectInstalledInto("C:\\Quillon", kIde71);
+}
+
+TEST_F(Road, ReinstallIntoTheSameFolderKeepsOneOfEach)
+{
+    Install();
+    const Outcome again = Install();
+    EXPECT_EQ(again.proposal, kDefaultFolder);
+    EXPECT_EQ(again.messages, std::vector<std::string>{"Quillon installed successfully"});
+    ExpectInstalledInto(kDefaultFolder, kIde71);
+}
+
+TEST_F(Road, ReinstallIntoAnotherFolderMovesTheListsAndLeavesTheOldFiles)
+{
+    Install();
+    const Tree old = SnapshotTree(kDefaultFolder);
+    const Outcome again = Install({"C:\\Quillon2"});
+    EXPECT_EQ(again.proposal, kDefaultFolder);
+    ExpectInstalledInto("C:\\Quillon2", kIde71);
+    EXPECT_EQ(SnapshotTree(kDefaultFolder), old);
+}
+
+TEST_F(Road, TypedTrailingBackslashIsKeptInTheEntryButNotInTheLists)
+{
+    Install({"C:\\Quillon\\"});
+    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+              std::string("\"C:\\Quillon\\\\setup.exe\" /uninstall", 33));
+    ExpectInstalledInto("C:\\Quillon\\", kIde71);
+}
+
+TEST_F(Road, NewestVersionWithoutWizardFoldersIsPassedOver)
+{
+    Prepare(IdeLayout::NewestLacksWizards);
+    Install();
+    ExpectInstalledInto(kDefaultFolder, kIde70);
+}
+
+TEST_F(Road, WithoutTheIdeTheEntryRecordsAnEmptyIdeFolder)
+{
+    Prepare(IdeLayout::NoVisualStudio);
+    Install();
+    ExpectInstalledInto(kDefaultFolder, nullptr);
+}
+
+TEST_F(Road, NoVersionCompleteRecordsTheLastOneRead)
+{
+    Prepare(IdeLayout::NoneComplete);
+    Install();
+    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, kUninstallKey, "IDEDir"),
+              std::string(kIde70) + "Common7\\IDE\\" + std::string(1, '\0'));
+    EXPECT_FALSE(FileExists(std::string(kIde70) + "Vc7\\vcprojects\\QuillonWiz.vsz"));
+}
+
+TEST_F(Road, RecordedUninstallRemovesOursKeepsTheirsAndFinishesAtRestart)
+{
+    Install();
+    const Outcome outcome = Uninstall();
+    EXPECT_EQ(outcome.messages, std::vector<std::string>{"Quillon uninstalled"});
+    EXPECT_EQ(outcome.exitCode, 0u);
+
+    // The running program and its folder wait for the restart; everything else is gone.
+    EXPECT_EQ(PendingDeletes(), (std::vector<std::string>{std::string(kDefaultFolder) + "\\setup.exe",
+                                                           kDefaultFolder}));
+    EXPECT_EQ(SnapshotTree(kDefaultFolder), (Tree{{"setup.exe", ReadFileBytes(kPackage + "\\setup.exe")}}));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(FolderExists(std::string(kIde71) + "Vc7\\VCWizards\\QuillonWiz"));
+    EXPECT_FALSE(FileExists(std::string(kIde71) + "Vc7\\vcprojects\\QuillonWiz.vsz"));
+    EXPECT_TRUE(FileExists(std::string(kIde71) + "Vc7\\vcprojects\\QuillonWiz.old\\notes.txt"));
+    EXPECT_TRUE(FileExists(std::string(kIde71) + "Vc7\\vcprojects\\QuillonWizard.vsz"));
+    EXPECT_EQ(ReadFileBytes(UserSettingsPath()), SAMPLE_VCCOMPONENTS);
+    EXPECT_EQ(ReadFileBytes(kAliceSettings), SAMPLE_VCCOMPONENTS_ALICE);
+    EXPECT_EQ(ReadFileBytes(machine_.helpFolder + "nslist.hxl"), SampleNamespaceList());
+    EXPECT_EQ(ReadFileBytes(machine_.helpFolder + "MS.VSCC.hxn"), SampleCollectionFile());
+    EXPECT_FALSE(FileExists(machine_.helpFolder + "Quillon.hxn"));
+
+    ChildProcess restart;
+    ASSERT_TRUE(restart.Start("C:\\windows\\system32\\wineboot.exe", "-r", "C:\\"));
+    DWORD code = 0;
+    ASSERT_TRUE(restart.WaitForExit(code)) << restart.Error();
+    EXPECT_FALSE(FolderExists(kDefaultFolder));
+    EXPECT_EQ(SnapshotMachine(), before_);
+}
+
+TEST_F(Road, UninstallWithoutAnEntryRemovesTheDefaultFolder)
+{
+    MakeTree(kDefaultFolder, {{"", ""}, {"old.h", "left over"}});
+    const Outcome outcome = Run(kPackage + "\\setup.exe", "/uninstall", {});
+    EXPECT_EQ(outcome.messages, std::vector<std::string>{"Quillon uninstalled"});
+    EXPECT_FALSE(FolderExists(kDefaultFolder));
+    EXPECT_EQ(SnapshotMachine(), before_);
+}
+
+TEST_F(Road, OnlyTheExactSwitchUninstalls)
+{
+    for (const char* args : {"/UNINSTALL", "-uninstall"}) {
+        const Outcome outcome = Run(kPackage + "\\setup.exe", args, {nullptr});
+        EXPECT_EQ(outcome.proposal, kDefaultFolder) << args;
+        EXPECT_EQ(outcome.messages, std::vector<std::string>{"Installation aborted"}) << args;
+    }
+    const Outcome outcome = Run(kPackage + "\\setup.exe", "x/uninstallnow", {});
+    EXPECT_EQ(outcome.messages, std::vector<std::string>{"Quillon uninstalled"});
+}
+
+// An edited "InstallDir" must never turn the uninstall against what is not ours.
+class EditedInstallDir : public Road, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(EditedInstallDir, LeavesEverythingOutsideOurFootprint)
+{
+    char profile[MAX_PATH] = "";
+    GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
+    std::string installDir = GetParam();
+    if (installDir == "<profile>")
+        installDir = profile;
+    const std::vector<std::string> sentinels = {"C:\\quillon-sentinel.txt",
+                                                "C:\\windows\\quillon-sentinel.txt",
+                                                std::string(profile) + "\\quillon-sentinel.txt"};
+    for (const std::string& sentinel : sentinels)
+        WriteFileBytes(sentinel, "not ours");
+    const Tree package = SnapshotTree(kPackage);
+
+    Install();
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    RegSetValueExA(key, "InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(installDir.c_str()),
+                   static_cast<DWORD>(installDir.size() + 1));
+    RegCloseKey(key);
+
+    const Outcome outcome = Run(kPackage + "\\setup.exe", "/uninstall", {});
+    EXPECT_EQ(outcome.messages, std::vector<std::string>{"Quillon uninstalled"});
+    for (const std::string& sentinel : sentinels) {
+        EXPECT_EQ(ReadFileBytes(sentinel), "not ours") << sentinel;
+        DeleteFileA(sentinel.c_str());
+    }
+    EXPECT_EQ(SnapshotTree(kPackage), package);
+    EXPECT_TRUE(FolderExists("C:\\windows\\system32"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, EditedInstallDir,
+                         ::testing::Values("C:\\", "", "C:\\windows", "<profile>", "C:", "."),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return "Case" + std::to_string(info.index);
+                         });
+
+// The fixture links C:\QuillonLinked\link to C:\quillon-link-target on the Unix side; Wine
+// shows the link as a reparse point, as Windows shows a junction.
+TEST_F(Road, UninstallLeavesTheTargetOfALinkInsideTheInstallFolder)
+{
+    ASSERT_TRUE(GetFileAttributesA("C:\\QuillonLinked\\link") & FILE_ATTRIBUTE_REPARSE_POINT)
+        << "the link fixture did not run";
+    const Tree target = SnapshotTree("C:\\quillon-link-target");
+    ASSERT_FALSE(target.empty());
+    Install({"C:\\QuillonLinked"});
+    const Outcome outcome = Uninstall();
+    EXPECT_EQ(outcome.messages, std::vector<std::string>{"Quillon uninstalled"});
+    EXPECT_EQ(SnapshotTree("C:\\quillon-link-target"), target);
+    EXPECT_FALSE(FileExists("C:\\QuillonLinked\\readme.txt"));
+}
+
+}  // namespace
