@@ -58,32 +58,6 @@ std::string ProfileFolder()
     return profile;
 }
 
-// Little-endian builders for the help registration files.
-std::string U32(unsigned value)
-{
-    std::string bytes(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    return bytes;
-}
-
-std::string Text(const std::string& narrow)
-{
-    std::string bytes = U32(static_cast<unsigned>(narrow.size() * 2));
-    for (char c : narrow) {
-        bytes += c;
-        bytes += '\0';
-    }
-    return bytes;
-}
-
-std::string Record(unsigned type, const std::string& payload)
-{
-    return U32(type) + U32(static_cast<unsigned>(payload.size())) + payload;
-}
-
-std::string Header(int version) { return U32(static_cast<unsigned>(version)) + U32(0) + U32(0) + U32(0); }
-
 void MakeIde(const std::string& root, const std::string& installDir, bool projects, bool wizards)
 {
     MakeFolders(installDir.substr(0, installDir.size() - 1));
@@ -100,6 +74,34 @@ void MakeIde(const std::string& root, const std::string& installDir, bool projec
 }
 
 }  // namespace
+
+std::string HelpU32(unsigned value)
+{
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+std::string HelpText(const std::string& narrow)
+{
+    std::string bytes = HelpU32(static_cast<unsigned>(narrow.size() * 2));
+    for (char c : narrow) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+std::string HelpRecord(unsigned type, const std::string& payload)
+{
+    return HelpU32(type) + HelpU32(static_cast<unsigned>(payload.size())) + payload;
+}
+
+std::string HelpHeader(int version)
+{
+    return HelpU32(static_cast<unsigned>(version)) + std::string(12, '\0');
+}
 
 const char* const SAMPLE_VCCOMPONENTS =
     "[VC\\VC_OBJECTS_PLATFORM_INFO\\Win32\\Directories]\r\n"
@@ -119,24 +121,24 @@ const char* const SAMPLE_VCCOMPONENTS_ALICE =
 
 std::string SampleNamespaceList()
 {
-    return Header(1) +
-           Record(2, Text("MS.VSCC") +
-                         Text("C:\\Program Files\\Common Files\\Microsoft Shared\\VS Help Data\\7.0\\VSCC.HxC") +
-                         Text("Visual Studio .NET Combined Help Collection")) +
-           Record(9, std::string("\x01\x02\x03\x04\x05", 5)) +
-           Record(2, Text("MS.MSDNQTR.2003FEB.1033") +
-                         Text("C:\\Program Files\\MSDN\\2003FEB\\1033\\MSDNQTR.HxC") +
-                         Text("MSDN Library - January 2003"));
+    return HelpHeader(1) +
+           HelpRecord(2, HelpText("MS.VSCC") +
+                         HelpText("C:\\Program Files\\Common Files\\Microsoft Shared\\VS Help Data\\7.0\\VSCC.HxC") +
+                         HelpText("Visual Studio .NET Combined Help Collection")) +
+           HelpRecord(9, std::string("\x01\x02\x03\x04\x05", 5)) +
+           HelpRecord(2, HelpText("MS.MSDNQTR.2003FEB.1033") +
+                         HelpText("C:\\Program Files\\MSDN\\2003FEB\\1033\\MSDNQTR.HxC") +
+                         HelpText("MSDN Library - January 2003"));
 }
 
 std::string SampleCollectionFile()
 {
-    return Header(4) +
-           Record(4, Text("MS.MSDNQTR.2003FEB.1033") + Text("MS.VSCC.2003") +
-                         Text("C:/Program Files/MSDN/2003FEB/1033/MSDNQTR.HxT") +
-                         Text("C:\\Program Files\\MSDN\\2003FEB\\1033\\MSDNQTR.HxA")) +
-           Record(6, U32(1) + Text("C:\\Program Files\\MSDN\\") + Text("C:\\Program Files\\MSDN\\")) +
-           Record(3, Text("Filter") + Text("\"DocSet\"=\"Visual C++\""));
+    return HelpHeader(4) +
+           HelpRecord(4, HelpText("MS.MSDNQTR.2003FEB.1033") + HelpText("MS.VSCC.2003") +
+                         HelpText("C:/Program Files/MSDN/2003FEB/1033/MSDNQTR.HxT") +
+                         HelpText("C:\\Program Files\\MSDN\\2003FEB\\1033\\MSDNQTR.HxA")) +
+           HelpRecord(6, HelpU32(1) + HelpText("C:\\Program Files\\MSDN\\") + HelpText("C:\\Program Files\\MSDN\\")) +
+           HelpRecord(3, HelpText("Filter") + HelpText("\"DocSet\"=\"Visual C++\""));
 }
 
 SampleMachine MakeSampleMachine(IdeLayout layout)

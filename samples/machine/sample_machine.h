@@ -34,5 +34,12 @@ extern const char* const SAMPLE_VCCOMPONENTS_ALICE;
 std::string SampleNamespaceList();
 std::string SampleCollectionFile();
 
+// Byte builders for help record files (32-bit little-endian numbers, UTF-16 texts with their
+// byte count), written out by hand for fixtures and expected results.
+std::string HelpU32(unsigned value);
+std::string HelpText(const std::string& narrow);
+std::string HelpRecord(unsigned type, const std::string& payload);
+std::string HelpHeader(int version);
+
 // Every file (with its bytes) and registry value the setup program may touch, one per line.
 std::string SnapshotMachine();
