@@ -64,15 +64,29 @@ prepare_prefix() {
         wineserver -w'
 }
 
-# in_display PREFIX CMD...: runs CMD inside a virtual X display with one persistent wineserver.
-in_display() {
-    local prefix=$1; shift
-    as_wine_user "$prefix" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
+# The session body shared by in_display and in_real_display.
+session_body='
         wineserver -p </dev/null >/dev/null 2>&1
         # Start Wine'"'"'s own background processes now, away from any pipe: started by a test
         # program they would inherit its output and keep the reader waiting for the end.
         wineboot </dev/null >/dev/null 2>&1
         "$@"; rc=$?
         wineserver -k
-        exit $rc' sh "$@"
+        exit $rc'
+
+# in_display PREFIX CMD...: runs CMD inside a virtual X display with one persistent wineserver.
+in_display() {
+    local prefix=$1; shift
+    as_wine_user "$prefix" xvfb-run -a -s "-screen 0 1024x768x24" sh -c "$session_body" sh "$@"
+}
+
+# in_real_display PREFIX CMD...: the same on the caller's own display ($DISPLAY).
+in_real_display() {
+    local prefix=$1; shift
+    if [ "$(id -u)" -eq 0 ] && [ -n "${XAUTHORITY:-}" ]; then
+        cp "$XAUTHORITY" "$prefix/.Xauthority" && give_to_wine_user "$prefix/.Xauthority"
+        as_wine_user "$prefix" env DISPLAY="$DISPLAY" XAUTHORITY="$prefix/.Xauthority" sh -c "$session_body" sh "$@"
+    else
+        as_wine_user "$prefix" env DISPLAY="$DISPLAY" sh -c "$session_body" sh "$@"
+    fi
 }
