@@ -86,8 +86,15 @@ void Window::OnButtonUp(int x, int y, WPARAM keys, int button)
                    PackPoint(x, y));
 }
 
-void Window::OnKeyDown(WPARAM wParam, LPARAM lParam) { DefWindowProcA(handle, WM_KEYDOWN, wParam, lParam); }
-void Window::OnKeyUp(WPARAM wParam, LPARAM lParam) { DefWindowProcA(handle, WM_KEYUP, wParam, lParam); }
+void Window::OnKeyDown(WPARAM wParam, LPARAM lParam)
+{
+    DefWindowProcA(handle, WM_KEYDOWN, wParam, lParam);
+}
+
+void Window::OnKeyUp(WPARAM wParam, LPARAM lParam)
+{
+    DefWindowProcA(handle, WM_KEYUP, wParam, lParam);
+}
 
 // A dialog's defaults never call DefWindowProcA: answering 0 lets the system's dialog
 // procedure do its own default handling.

@@ -21,7 +21,10 @@ struct Probe {
     std::string result = temp / "result.txt";
     ChildProcess child;
 
-    bool Start(const std::string& args) { return child.Start(QUILLON_PROBE_EXE, args, temp.Path()); }
+    bool Start(const std::string& args)
+    {
+        return child.Start(QUILLON_PROBE_EXE, args, temp.Path());
+    }
     std::string Result() const { return FileExists(result) ? ReadFileBytes(result) : "<none>"; }
 
     HWND WaitForProgress()
@@ -222,7 +225,8 @@ TEST(FolderDialog, ShowsTheProposalAndReturnsWhatTheUserLeftInTheBox)
     for (const FolderCase& c : cases) {
         SCOPED_TRACE(c.name);
         Probe probe;
-        ASSERT_TRUE(probe.Start("folder \"" + proposal + "\" " + probe.result)) << probe.child.Error();
+        ASSERT_TRUE(probe.Start("folder \"" + proposal + "\" " + probe.result))
+            << probe.child.Error();
         HWND progress = probe.WaitForProgress();
         ASSERT_NE(progress, nullptr);
         HWND dialog = probe.child.WaitForWindow("Choose Folder");

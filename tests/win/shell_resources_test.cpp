@@ -129,7 +129,8 @@ TEST_F(SetupResources, FolderTemplate)
 {
     Bytes expected;
     expected.W(1).W(0xFFFF).D(0).D(0)
-        .D(0x80C800C8)  // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS
+        // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS
+        .D(0x80C800C8)
         .W(5).W(0).W(0).W(251).W(80)
         .W(0).W(0).S("Choose Folder")
         .W(8).W(400).B(0).B(1).S("MS Shell Dlg");

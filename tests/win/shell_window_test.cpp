@@ -128,7 +128,8 @@ TEST(DialogProc, RoutesEachMessageToItsHandlerWithItsResult)
         {WM_RBUTTONDBLCLK, 0, MAKELPARAM(-1, -1), "OnMessage 0x0206 0 -1", 55},
         {WM_MBUTTONDBLCLK, 0, 0, "OnMessage 0x0209 0 0", 55},
         {WM_KEYDOWN, VK_ESCAPE, 0x00010001, "OnMessage 0x0100 27 65537", 55},
-        {WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001), "OnMessage 0x0101 13 -1071906815", 55},
+        {WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001),
+         "OnMessage 0x0101 13 -1071906815", 55},
         {WM_CLOSE, 0, 0, "OnMessage 0x0010 0 0", 55},
         {WM_PAINT, 0, 0, "OnMessage 0x000F 0 0", 55},
         {WM_CHAR, 'a', 1, "OnMessage 0x0102 97 1", 55},
@@ -316,7 +317,8 @@ TEST(WindowHandle, GetTextAndGetItem)
     EXPECT_EQ(edit.handle, GetDlgItem(window, IDC_TEST_EDIT));
     EXPECT_EQ(edit.GetText(), "");
     const std::string long_text = "C:\\" + std::string(300, 'q') + "\\end";
-    const char* const texts[] = {"x", "C:\\Program Files\\Quillon", "  spaced  ", long_text.c_str()};
+    const char* const texts[] = {"x", "C:\\Program Files\\Quillon", "  spaced  ",
+                                 long_text.c_str()};
     for (const char* text : texts) {
         SetWindowTextA(edit.handle, text);
         EXPECT_EQ(edit.GetText(), text);

@@ -66,6 +66,12 @@ public:
         return 1;
     }
 
+    // The driver's own time-out message if there is one, else what failed.
+    std::string Why(const std::string& what) const
+    {
+        return child.Error().empty() ? what : child.Error();
+    }
+
     HWND Window(const std::string& caption)
     {
         if (current && IsWindow(current) && ChildProcess::Caption(current) == caption)
@@ -121,12 +127,13 @@ int main(int argc, char** argv)
             const int id = std::atoi(steps[++i].c_str());
             if (!run.current)
                 return Usage("--read needs a current window");
-            std::printf("read %d %s\n", id, Quoted(ChildProcess::ReadItem(run.current, id)).c_str());
+            const std::string text = ChildProcess::ReadItem(run.current, id);
+            std::printf("read %d %s\n", id, Quoted(text).c_str());
         } else if (step == "--type" && hasValue) {
             const std::string text = steps[++i];
             HWND dialog = run.Window(FOLDER_CAPTION);
             if (!dialog || !child.TypeFolder(dialog, text))
-                return run.Fail(child.Error().empty() ? "cannot type into the folder box" : child.Error());
+                return run.Fail(run.Why("cannot type into the folder box"));
             std::printf("typed %s\n", Quoted(text).c_str());
         } else if (step == "--set" && i + 2 < steps.size()) {
             const int id = std::atoi(steps[++i].c_str());
@@ -138,7 +145,7 @@ int main(int argc, char** argv)
             const int id = step == "--ok" ? IDOK : step == "--cancel" ? IDCANCEL : 1001;
             HWND dialog = run.Window(FOLDER_CAPTION);
             if (!dialog || !ChildProcess::Press(dialog, id))
-                return run.Fail(child.Error().empty() ? "cannot press " + step : child.Error());
+                return run.Fail(run.Why("cannot press " + step));
             std::printf("pressed %d\n", id);
             if (id != 1001) {
                 if (!child.WaitForWindowGone(dialog))
@@ -164,7 +171,7 @@ int main(int argc, char** argv)
             }
             const int id = step == "--browse-cancel" ? IDCANCEL : IDOK;
             if (!ChildProcess::Press(browser, id) || !child.WaitForWindowGone(browser))
-                return run.Fail(child.Error().empty() ? "cannot answer the browser" : child.Error());
+                return run.Fail(run.Why("cannot answer the browser"));
             std::printf("pressed %d\n", id);
         } else if (step == "--post" && hasValue) {
             const int id = std::atoi(steps[++i].c_str());
@@ -178,7 +185,7 @@ int main(int argc, char** argv)
             std::printf("message %s %s\n", Quoted(ChildProcess::Caption(box)).c_str(),
                         Quoted(child.ReadMessageBox(box)).c_str());
             if (!child.CloseMessageBox(box) || !child.WaitForWindowGone(box))
-                return run.Fail(child.Error().empty() ? "cannot close the message box" : child.Error());
+                return run.Fail(run.Why("cannot close the message box"));
         } else if (step == "--sleep" && hasValue) {
             Sleep(std::strtoul(steps[++i].c_str(), nullptr, 10));
         } else {

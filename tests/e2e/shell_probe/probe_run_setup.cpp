@@ -5,7 +5,8 @@
 //   idle RESULT              post nothing (the test posts to the window itself)
 //   hold CODE EVENT RESULT   post CODE, then keep working until the named event is set
 //   folder PROPOSAL RESULT   show the install folder dialog; post 123 after OK, 125 otherwise
-//   nothread                 CreateThread fails (its import is redirected); no worker runs
+//   nothread                 CreateThread fails (its import is redirected); should a worker
+//                            run all the same, it posts 123
 //
 // RESULT is a file the worker writes: "window" or "no window" (whether the progress window
 // existed when the worker began), then per mode "released" or "<result>|<folder>".
@@ -76,5 +77,8 @@ void RunSetup(HWND progressWindow)
         const INT_PTR answer = dialog.ShowModal(progressWindow, 0, GetModuleHandleA(nullptr));
         Append(result, std::to_string(answer) + "|" + dialog.folder + "\n");
         PostMessageA(progressWindow, WM_COMMAND, answer == IDOK ? 123 : 125, 0);
+    } else if (mode == "nothread") {
+        // A worker that should not exist ends the run with the wrong text, at once.
+        PostMessageA(progressWindow, WM_COMMAND, 123, 0);
     }
 }
