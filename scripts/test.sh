@@ -55,7 +55,7 @@ prefix=$QUILLON_ROOT/build/wine/prefix
 prepare_prefix "$prefix" > "$logdir/prefix.log" 2>&1 || { cat "$logdir/prefix.log"; }
 give_to_wine_user build/win32
 in_display "$prefix" ctest --test-dir build/win32 -j1 --output-on-failure --timeout 300 \
-    2>&1 | tee "$logdir/win32.log" | grep -vE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' | tail -n 40
+    2>&1 | tee "$logdir/win32.log" | grep -vE '^ *([0-9]+/[0-9]+ Test +#[0-9]+: .* Passed|Start +[0-9]+:)' | tail -n 60
 record win32 "$logdir/win32.log" "${PIPESTATUS[0]}"
 
 echo
