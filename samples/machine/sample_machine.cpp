@@ -214,36 +214,13 @@ std::string Hex(const std::string& bytes)
 
 void SnapshotFiles(const std::string& folder, std::vector<std::string>& lines)
 {
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    std::vector<std::string> folders;
-    do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        const std::string path = folder + "\\" + name;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            lines.push_back("dir  " + path);
-            folders.push_back(path);
-            continue;
-        }
-        std::string bytes;
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            bytes.resize(GetFileSize(file, nullptr));
-            DWORD read = 0;
-            if (!bytes.empty())
-                ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
-            CloseHandle(file);
-        }
-        lines.push_back("file " + path + " " + Hex(bytes));
-    } while (FindNextFileA(search, &data));
-    FindClose(search);
-    for (const std::string& sub : folders)
-        SnapshotFiles(sub, lines);
+    for (const auto& entry : SnapshotTree(folder)) {
+        const std::string path = folder + "\\" + entry.first;
+        if (!entry.first.empty() && entry.first.back() == '\\')
+            lines.push_back("dir  " + path.substr(0, path.size() - 1));
+        else
+            lines.push_back("file " + path + " " + Hex(entry.second));
+    }
 }
 
 void SnapshotKey(HKEY root, const std::string& rootName, const std::string& path,
