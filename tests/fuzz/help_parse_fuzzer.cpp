@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     size_t offset = 16;
     size_t count = 0;
     while (offset < size) {
-        if (size - offset < 8 || count >= list.Count() || list.TypeAt(count) != Le32At(data + offset))
+        if (size - offset < 8 || count >= list.Count() ||
+            list.TypeAt(count) != Le32At(data + offset))
             std::abort();
         offset += 8 + size_t(Le32At(data + offset + 4));
         ++count;

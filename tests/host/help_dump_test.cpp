@@ -39,7 +39,8 @@ protected:
     // The tool's output (with the redirection given) and its exit code.
     std::pair<std::string, int> Run(const std::string& path, const char* redirect)
     {
-        const std::string command = std::string("'") + HELPDUMP_PATH + "' '" + path + "' " + redirect;
+        const std::string command =
+            std::string("'") + HELPDUMP_PATH + "' '" + path + "' " + redirect;
         FILE* pipe = popen(command.c_str(), "r");
         std::string output;
         char chunk[256];
@@ -71,7 +72,8 @@ TEST_F(HelpDump, PrintsVersionAndOneLinePerRecord)
         0x0a, 0, 0, 0, 0x71, 0, 0x2e, 0, 0x48, 0, 0x78, 0, 0x53, 0,
         0x0a, 0, 0, 0, 0x71, 0, 0x2e, 0, 0x48, 0, 0x78, 0, 0x49, 0,
         0x00, 0, 0, 0, 0x00, 0, 0, 0,
-        0x09, 0x04, 0, 0, 0x01, 0, 0, 0, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff, 0xff, 0xff,
+        0x09, 0x04, 0, 0, 0x01, 0, 0, 0, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0xff, 0xff, 0xff, 0xff,
         0x06, 0, 0, 0, 0x18, 0, 0, 0,
         0x01, 0, 0, 0,
         0x06, 0, 0, 0, 0x43, 0, 0x3a, 0, 0x5c, 0,

@@ -101,7 +101,8 @@ TEST(HelpRecordList, ShortAndTruncatedFilesAreDamaged)
         {"second text missing", Join({kVersion4, {0x03, 0, 0, 0, 0x08, 0, 0, 0, 0, 0, 0, 0}})},
         {"raw payload runs past the end",
          Join({kVersion4, {0x09, 0, 0, 0, 0x05, 0, 0, 0, 0x01, 0x02, 0x03}})},
-        {"number missing in folder record", Join({kVersion4, {0x06, 0, 0, 0, 0x02, 0, 0, 0, 1, 0}})},
+        {"number missing in folder record",
+         Join({kVersion4, {0x06, 0, 0, 0, 0x02, 0, 0, 0, 1, 0}})},
         {"huge text count",
          Join({kVersion4, {0x03, 0, 0, 0, 0x08, 0, 0, 0, 0xf0, 0xff, 0xff, 0xff, 0, 0, 0, 0}})},
         {"payload length wraps around",
@@ -144,9 +145,10 @@ TEST(HelpRecordList, UnknownTypesRoundTripAsRaw)
 {
     const uint32_t codes[] = {0, 1, 7, 9, 0xffffffff};
     for (uint32_t code : codes) {
-        const Bytes file = Join({kVersion4,
-                                 {uint8_t(code), uint8_t(code >> 8), uint8_t(code >> 16),
-                                  uint8_t(code >> 24), 0x05, 0, 0, 0, 0x01, 0x00, 0xff, 0x61, 0x80}});
+        const Bytes file =
+            Join({kVersion4,
+                  {uint8_t(code), uint8_t(code >> 8), uint8_t(code >> 16), uint8_t(code >> 24)},
+                  {0x05, 0, 0, 0, 0x01, 0x00, 0xff, 0x61, 0x80}});
         HelpRecordList list;
         ASSERT_EQ(ParseBytes(list, file), "") << code;
         ASSERT_EQ(list.Count(), 1u);
