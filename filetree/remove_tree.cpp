@@ -64,6 +64,10 @@ bool RemoveFolderTree(const std::string& folder)
     if (!IsOwnableFolder(folder))
         return false;
     const std::string path = NormalizeFolder(folder);
+    // A file under the folder's name is somebody's file, not our install folder.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
     if (IsLink(path)) {
         RemoveOrSchedule(path, LookUpMoveFileEx());
         return true;

@@ -4,5 +4,6 @@
 
 #include <string>
 
-// Refuses (does nothing and returns false) for any folder that IsOwnableFolder rejects.
+// Refuses (does nothing and returns false) for any folder that IsOwnableFolder rejects, and for
+// a path that names a file.
 bool RemoveFolderTree(const std::string& folder);

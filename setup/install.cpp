@@ -15,6 +15,15 @@ namespace {
 
 const char* const VISUAL_STUDIO_KEY = "SOFTWARE\\Microsoft\\VisualStudio";
 
+// "Already exists" is also the answer for a file of that name, which is no folder to install in.
+bool IsExistingFolder(const std::string& path)
+{
+    if (GetLastError() != ERROR_ALREADY_EXISTS)
+        return false;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // Asks until a folder exists; false when the user gave up.
 bool ChooseInstallFolder(const std::string& recordedFolder, HWND progressWindow,
                          std::string& installFolder)
@@ -27,8 +36,7 @@ bool ChooseInstallFolder(const std::string& recordedFolder, HWND progressWindow,
         // The uninstall removes this folder with everything in it, so a drive root, a system
         // folder or a relative path is refused here like a folder that cannot be created.
         if (IsOwnableFolder(installFolder) &&
-            (CreateDirectoryA(installFolder.c_str(), nullptr) ||
-             GetLastError() == ERROR_ALREADY_EXISTS))
+            (CreateDirectoryA(installFolder.c_str(), nullptr) || IsExistingFolder(installFolder)))
             return true;
         MessageBoxA(progressWindow, "Error: cannot create install folder", "Setup", MB_ICONERROR);
     }

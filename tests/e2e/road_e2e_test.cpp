@@ -307,9 +307,14 @@ TEST_F(Road, MissingParentShowsTheErrorThenTheRecordedFolderAgain)
 
 TEST_F(Road, RootsAndSystemFoldersAreRefusedLikeFoldersThatCannotBeCreated)
 {
-    const Outcome outcome = Install({"C:\\", "C:\\windows", "C:\\Program Files", "relative", "C:\\Quillon"});
+    WriteFileBytes("C:\\quillon-file", "a file, not a folder");
+    const Outcome outcome = Install({"C:\\", "C:\\windows", "C:\\Program Files", "relative",
+                                     "C:\\quillon-file", "C:\\Quillon"});
+    EXPECT_EQ(ReadFileBytes("C:\\quillon-file"), "a file, not a folder");
+    DeleteFileA("C:\\quillon-file");
     EXPECT_EQ(outcome.messages,
               (std::vector<std::string>{"Error: cannot create install folder",
+                                        "Error: cannot create install folder",
                                         "Error: cannot create install folder",
                                         "Error: cannot create install folder",
                                         "Error: cannot create install folder",

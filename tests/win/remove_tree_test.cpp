@@ -128,6 +128,7 @@ TEST_F(RemoveFolderTreeTest, RefusesEmptyAndRelativePaths)
     EXPECT_FALSE(removedEmpty);
     EXPECT_FALSE(removedRelative);
     EXPECT_FALSE(removedDot);
+    EXPECT_FALSE(RemoveFolderTree(temp_ / "keep.txt"));
     EXPECT_EQ(SnapshotTree(temp_.Path()),
               (Tree{{"sub\\", ""}, {"sub\\keep.txt", "k"}, {"keep.txt", "k"}}));
     EXPECT_EQ(PendingDeletes(), std::vector<std::string>());
