@@ -34,6 +34,21 @@ wine_user_setup() {
     fi
 }
 
+# The Wine user reads the build and the sources. When the checkout lies where that user cannot
+# reach (under root's home, say), the script is run again from a copy that it can reach.
+# Usage: reach_for_wine_user "$0" "$@" (before anything is built).
+reach_for_wine_user() {
+    [ "$(id -u)" -eq 0 ] || return 0
+    runuser -u "$QUILLON_WINE_USER" -- test -r "$QUILLON_ROOT/CMakeLists.txt" 2>/dev/null && return 0
+    local copy=/var/tmp/quillon-checkout
+    echo "The Wine user cannot reach $QUILLON_ROOT; working in a copy at $copy"
+    mkdir -p "$copy"
+    tar -C "$QUILLON_ROOT" --exclude=./build -cf - . | tar -C "$copy" -xf -
+    chmod -R a+rX "$copy"
+    local script=$1; shift
+    exec "$copy/scripts/$(basename "$script")" "$@"
+}
+
 # Hands a file tree to the Wine user (no-op when not root).
 give_to_wine_user() {
     if [ "$(id -u)" -eq 0 ]; then chown -R "$QUILLON_WINE_USER:" "$@"; fi

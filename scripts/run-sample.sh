@@ -25,6 +25,7 @@ done
 
 install_packages
 wine_user_setup
+reach_for_wine_user "$0" "$@"
 
 echo "=== building setup.exe and the sample package"
 cmake --preset win32 >/dev/null

@@ -7,6 +7,7 @@ cd "$QUILLON_ROOT"
 
 install_packages || exit 1
 wine_user_setup
+reach_for_wine_user "$0" "$@"
 
 results=()
 failed_any=0
