@@ -1,0 +1,34 @@
+#!/bin/bash
+# Takes a picture of every window setup.exe shows (the install folder dialog, the folder browser,
+# the error box, the progress window and the three closing message boxes) under Wine in a
+# virtual X display, on the sample machine, and writes them as PNG files into docs/.
+#
+#   scripts/screenshots.sh            builds in build/win32 (QUILLON_BUILD=folder for another)
+#
+# The pictures come from a throwaway Wine prefix in build/screenshots/prefix.
+set -eu -o pipefail
+cd "$(dirname "$0")/.."
+. scripts/lib.sh
+
+install_packages
+wine_user_setup
+build=${QUILLON_BUILD:-build/win32}
+work=build/screenshots
+
+cmake --preset win32 -B "$build" > /dev/null
+cmake --build "$build" -j2 --target setup sample_package sample-machine e2e_driver
+mkdir -p "$work"
+i686-w64-mingw32-g++-posix -std=c++17 -Wall -Wextra -O2 -s -static \
+    -o "$work/zorder.exe" tools/screenshot/zorder.cpp
+prepare_prefix "$PWD/$work/prefix"
+rm -rf "$work/out"
+mkdir "$work/out"
+give_to_wine_user "$work" "$build"
+in_display "$PWD/$work/prefix" bash tools/screenshot/shoot.sh "$build" "$work/out" "$work/zorder.exe"
+
+mkdir -p docs
+for picture in install-folder-dialog folder-browser error-cannot-create-folder progress installed \
+               aborted uninstalled; do
+    cp "$work/out/$picture.png" "docs/$picture.png"
+done
+echo "Pictures in docs/: $(cd docs && ls ./*.png | tr '\n' ' ')"

@@ -1,0 +1,137 @@
+#!/bin/bash
+# shoot.sh BUILD OUT ZORDER_EXE: runs setup.exe of BUILD's sample package on the sample machine and
+# writes a PNG of each window the user meets into OUT. Run it inside the X display and the Wine
+# prefix (scripts/screenshots.sh does), with x11-apps and netpbm installed.
+#
+# The e2e driver answers the windows; it sleeps at each one long enough for a picture, and the
+# pictures are taken when the expected window is on top. Without a window manager, a plain
+# screenshot of the root window shows a message box over its owner as a black rectangle, so each
+# window's own image is pasted in Win32 z-order onto a desktop-coloured canvas.
+set -u -o pipefail
+build=$(realpath "$1")
+out=$(realpath "$2")
+zorder=$3
+readonly PAUSE_MS=5000
+readonly MARGIN=12
+
+windows_path() {
+    echo "Z:$(realpath "$1" | tr / '\\')"
+}
+
+setup_exe=$(windows_path "$build/sample-package/setup.exe")
+driver=$build/tests/e2e/e2e_driver.exe
+machine=$build/samples/machine/sample-machine.exe
+
+# Lines "xid<TAB>caption<TAB>message text", bottom to top.
+windows() {
+    wine "$zorder" 2>/dev/null | tr -d '\r'
+}
+
+# wait_for CAPTION [TEXT]: until the top window has CAPTION and, when TEXT is given, exactly that
+# message box text ("" for a window that is no message box).
+wait_for() {
+    local caption=$1 text=${2-} any_text=${2+no} i xid cap txt
+    for ((i = 0; i < 300; i++)); do
+        IFS=$'\t' read -r xid cap txt <<< "$(windows | tail -n 1)"
+        if [ "$cap" = "$caption" ] && { [ -z "$any_text" ] || [ "$txt" = "$text" ]; }; then
+            # Let the window paint itself.
+            sleep 1
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "shoot: no window \"$caption\" ${any_text:+with text \"$text\"} on top" >&2
+    return 1
+}
+
+geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+                             /Width:/ {w = $2} /Height:/ {h = $2} /Map State/ {m = $3}
+                             END {print x, y, w, h, m}'
+}
+
+# shot NAME: every visible window, cropped to their union with a margin, into OUT/NAME.png.
+shot() {
+    local name=$1 tmp
+    tmp=$(mktemp -d)
+    local ids=() xs=() ys=() left=100000 top=100000 right=0 bottom=0
+    local xid cap txt x y w h m
+    while IFS=$'\t' read -r xid cap txt; do
+        read -r x y w h m <<< "$(geometry "$xid")"
+        [ "$m" = IsViewable ] || continue
+        ids+=("$xid"); xs+=("$x"); ys+=("$y")
+        ((x < left)) && left=$x
+        ((y < top)) && top=$y
+        ((x + w > right)) && right=$((x + w))
+        ((y + h > bottom)) && bottom=$((y + h))
+    done < <(windows)
+    if [ ${#ids[@]} -eq 0 ]; then
+        echo "shoot: nothing on screen for $name" >&2
+        rm -rf "$tmp"
+        return 1
+    fi
+    ppmmake '#3a6ea5' $((right - left + 2 * MARGIN)) $((bottom - top + 2 * MARGIN)) > "$tmp/canvas.ppm"
+    local i
+    for i in "${!ids[@]}"; do
+        xwd -id "${ids[i]}" -silent | xwdtopnm 2>/dev/null > "$tmp/window.pnm" &&
+            pnmpaste "$tmp/window.pnm" $((xs[i] - left + MARGIN)) $((ys[i] - top + MARGIN)) \
+                "$tmp/canvas.ppm" > "$tmp/next.ppm" && mv "$tmp/next.ppm" "$tmp/canvas.ppm"
+    done
+    pnmtopng -compression 9 "$tmp/canvas.ppm" > "$out/$name.png"
+    rm -rf "$tmp"
+    echo "shoot: $out/$name.png"
+}
+
+# drive ARGS...: the e2e driver on the sample package's setup.exe, in the background.
+drive() {
+    wine "$driver" --timeout 60000 "$@" > "$out/driver.log" 2>&1 &
+    driver_pid=$!
+}
+
+finish_driver() {
+    if ! wait "$driver_pid"; then
+        echo "shoot: the driver failed:" >&2
+        cat "$out/driver.log" >&2
+        return 1
+    fi
+}
+
+set -e
+wine "$machine" both > /dev/null
+
+# Install: the folder dialog, the folder browser, a folder that cannot be created, then the
+# proposed folder.
+drive --exe "$setup_exe" --cwd 'C:\' \
+    --window "Choose Folder" --sleep $PAUSE_MS \
+    --browse --sleep $PAUSE_MS --browse-cancel \
+    --type 'C:\no\such\Quillon' --ok --sleep $PAUSE_MS --message \
+    --window "Choose Folder" --ok --sleep $PAUSE_MS --message
+wait_for "Choose Folder" && shot install-folder-dialog
+wait_for "Browse for Folder" && shot folder-browser
+wait_for Setup "Error: cannot create install folder" && shot error-cannot-create-folder
+wait_for Setup "Quillon installed successfully" && shot installed
+finish_driver
+
+# Cancel in the folder dialog.
+drive --exe "$setup_exe" --cwd 'C:\' --window "Choose Folder" --cancel --sleep $PAUSE_MS --message
+wait_for Setup "Installation aborted" && shot aborted
+finish_driver
+
+# The recorded uninstall command.
+drive --exe 'C:\Program Files\Quillon\setup.exe' --args /uninstall --cwd 'C:\Program Files\Quillon' \
+    --sleep $PAUSE_MS --message
+wait_for Setup "Quillon uninstalled" && shot uninstalled
+finish_driver
+
+# The progress window is alone on screen only while the files are copied, which for the sample
+# package is too short for a picture: this install copies a package with 2,000 more files.
+bulky=$out/bulky-package
+rm -rf "$bulky"
+cp -R "$build/sample-package" "$bulky"
+mkdir "$bulky/Quillon/bulk"
+head -c 8M /dev/zero | split -b 4096 -a 4 - "$bulky/Quillon/bulk/file"
+drive --exe "$(windows_path "$bulky/setup.exe")" --cwd 'C:\' --window "Choose Folder" --ok --message
+wait_for Setup "" && shot progress
+finish_driver
+rm -rf "$bulky"
+rm -f "$out/driver.log"
