@@ -1,7 +1,7 @@
 #!/bin/bash
 # shoot.sh BUILD OUT ZORDER_EXE: runs setup.exe of BUILD's sample package on the sample machine and
 # writes a PNG of each window the user meets into OUT. Run it inside the X display and the Wine
-# prefix (scripts/screenshots.sh does), with x11-apps and netpbm installed.
+# prefix (scripts/screenshots.sh does), with xwd (x11-apps) and netpbm installed.
 #
 # The e2e driver answers the windows; it sleeps at each one long enough for a picture, and the
 # pictures are taken when the expected window is on top. Without a window manager, a plain
@@ -22,7 +22,7 @@ setup_exe=$(windows_path "$build/sample-package/setup.exe")
 driver=$build/tests/e2e/e2e_driver.exe
 machine=$build/samples/machine/sample-machine.exe
 
-# Lines "xid<TAB>caption<TAB>message text", bottom to top.
+# Lines "xid<TAB>left top width height<TAB>caption<TAB>message text", bottom to top.
 windows() {
     wine "$zorder" 2>/dev/null | tr -d '\r'
 }
@@ -30,9 +30,9 @@ windows() {
 # wait_for CAPTION [TEXT]: until the top window has CAPTION and, when TEXT is given, exactly that
 # message box text ("" for a window that is no message box).
 wait_for() {
-    local caption=$1 text=${2-} any_text=${2+no} i xid cap txt
+    local caption=$1 text=${2-} any_text=${2+no} i xid rect cap txt
     for ((i = 0; i < 300; i++)); do
-        IFS=$'\t' read -r xid cap txt <<< "$(windows | tail -n 1)"
+        IFS=$'\t' read -r xid rect cap txt <<< "$(windows | tail -n 1)"
         if [ "$cap" = "$caption" ] && { [ -z "$any_text" ] || [ "$txt" = "$text" ]; }; then
             # Let the window paint itself.
             sleep 1
@@ -44,21 +44,14 @@ wait_for() {
     return 1
 }
 
-geometry() {
-    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
-                             /Width:/ {w = $2} /Height:/ {h = $2} /Map State/ {m = $3}
-                             END {print x, y, w, h, m}'
-}
-
 # shot NAME: every visible window, cropped to their union with a margin, into OUT/NAME.png.
 shot() {
     local name=$1 tmp
     tmp=$(mktemp -d)
     local ids=() xs=() ys=() left=100000 top=100000 right=0 bottom=0
-    local xid cap txt x y w h m
-    while IFS=$'\t' read -r xid cap txt; do
-        read -r x y w h m <<< "$(geometry "$xid")"
-        [ "$m" = IsViewable ] || continue
+    local xid rect cap txt x y w h
+    while IFS=$'\t' read -r xid rect cap txt; do
+        read -r x y w h <<< "$rect"
         ids+=("$xid"); xs+=("$x"); ys+=("$y")
         ((x < left)) && left=$x
         ((y < top)) && top=$y

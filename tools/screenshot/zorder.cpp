@@ -1,7 +1,7 @@
 // zorder.exe: the visible top-level windows on Wine's display, bottom to top (Win32 z-order), one
-// line each: the X11 window id, a tab, the caption, a tab and the text of a message box (empty for
-// other windows). Wine keeps the X11 id in the window property "__wine_x11_whole_window"; windows
-// without it are not on the X display.
+// line each, fields separated by tabs: the X11 window id, "left top width height" on the screen,
+// the caption and the text of a message box (empty for other windows). Wine keeps the X11 id in
+// the window property "__wine_x11_whole_window"; windows without it are not on the X display.
 #include <windows.h>
 
 #include <cstdio>
@@ -43,8 +43,13 @@ int main()
         const HANDLE xid = GetPropA(*it, "__wine_x11_whole_window");
         if (!xid)
             continue;
-        std::printf("0x%lx\t%s\t%s\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(xid)),
-                    Text(*it).c_str(), Text(GetDlgItem(*it, 0xFFFF)).c_str());
+        RECT rect;
+        if (!GetWindowRect(*it, &rect))
+            continue;
+        std::printf("0x%lx\t%ld %ld %ld %ld\t%s\t%s\n",
+                    static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(xid)), rect.left, rect.top,
+                    rect.right - rect.left, rect.bottom - rect.top, Text(*it).c_str(),
+                    Text(GetDlgItem(*it, 0xFFFF)).c_str());
     }
     return 0;
 }
