@@ -23,6 +23,9 @@ if(BUILD_TESTING AND NOT QUILLON_FUZZ)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
   add_subdirectory(${QUILLON_GTEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  if(WIN32)
+    target_compile_options(gtest PUBLIC -include ${CMAKE_CURRENT_LIST_DIR}/gtest_notification.h)
+  endif()
 endif()
 
 # Our own code: warnings on, and kept clean.

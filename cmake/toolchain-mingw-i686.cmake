@@ -3,9 +3,10 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
 
-# GoogleTest needs std::mutex, which only the posix thread model provides.
-set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
+# The win32 thread model: no winpthread in setup.exe, which would also make it import
+# GetTickCount64 and so fail to start on Windows XP.
+set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-win32)
 set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
