@@ -30,6 +30,10 @@ endif()
 
 # Our own code: warnings on, and kept clean.
 add_compile_options(-Wall -Wextra)
+if(WIN32)
+  # Nothing of ours asks for a type at run time; the type tables are dead weight in setup.exe.
+  add_compile_options(-fno-rtti)
+endif()
 
 # quillon_host_test(NAME SOURCES ... LIBS ...): a GoogleTest program of the host preset.
 function(quillon_host_test name)

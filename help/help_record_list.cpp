@@ -72,8 +72,7 @@ const PluginRecord* HelpRecordList::AsPlugin(size_t index) const
 
 void HelpRecordList::Erase(size_t index)
 {
-    if (index >= records_.size())
-        throw std::out_of_range("HelpRecordList::Erase");
+    records_.at(index);  // the standard out-of-range error for a bad index
     records_.erase(records_.begin() + index);
 }
 

@@ -2,9 +2,10 @@
 
 #include "help_records.h"
 
+#include <bits/functexcept.h>
+
 #include <cstring>
 #include <limits>
-#include <stdexcept>
 
 const char* const kDamagedFile = "Damaged file";
 
@@ -44,7 +45,7 @@ void RecordStream::AppendBytes(const void* source, uint32_t count)
 {
     const uint64_t end = uint64_t(position_) + count;
     if (end > std::numeric_limits<uint32_t>::max())
-        throw std::length_error("help record image beyond 4 GiB");
+        std::__throw_length_error("help record image beyond 4 GiB");
     if (bytes_.size() < end)
         bytes_.resize(end);
     if (count)
@@ -62,7 +63,7 @@ void RecordStream::AppendU32(uint32_t value)
 void RecordStream::AppendText(const HelpText& text)
 {
     if (text.bytes.size() > std::numeric_limits<uint32_t>::max())
-        throw std::length_error("help text beyond 4 GiB");
+        std::__throw_length_error("help text beyond 4 GiB");
     const uint32_t count = static_cast<uint32_t>(text.bytes.size());
     AppendU32(count);
     AppendBytes(text.bytes.data(), count);
