@@ -59,7 +59,11 @@ bool ReadWholeFile(HANDLE file, std::string& text)
     return ReadFile(file, &text[0], size, &read, nullptr) && read == size;
 }
 
-void AddVcDirectory(const std::string& listName, const std::string& folder)
+namespace {
+
+// Runs edit on the text of every readable settings file; edit says whether to write it back.
+template <typename Edit>
+void EditEachSettingsFile(Edit edit)
 {
     std::vector<std::string> paths;
     ListVcComponentsFiles(paths);
@@ -68,24 +72,25 @@ void AddVcDirectory(const std::string& listName, const std::string& folder)
         std::string text;
         if (!ReadWholeFile(file.Get(), text))
             continue;
-        // Without the list, or without the line end after it, the file is not rewritten at all.
-        if (!AddListEntry(text, listName, folder))
-            continue;
-        ReplaceFileContent(path, file, text);
+        if (edit(text))
+            ReplaceFileContent(path, file, text);
     }
+}
+
+}  // namespace
+
+void AddVcDirectory(const std::string& listName, const std::string& folder)
+{
+    // Without the list, or without the line end after it, the file is not rewritten at all.
+    EditEachSettingsFile(
+        [&](std::string& text) { return AddListEntry(text, listName, folder); });
 }
 
 void RemoveVcDirectory(const std::string& folder)
 {
-    std::vector<std::string> paths;
-    ListVcComponentsFiles(paths);
-    for (const std::string& path : paths) {
-        FileHandle file(OpenSettingsFile(path));
-        std::string text;
-        if (!ReadWholeFile(file.Get(), text))
-            continue;
-        // A readable file is written back even when nothing was removed.
+    // A readable file is written back even when nothing was removed.
+    EditEachSettingsFile([&](std::string& text) {
         RemoveListEntries(text, folder);
-        ReplaceFileContent(path, file, text);
-    }
+        return true;
+    });
 }

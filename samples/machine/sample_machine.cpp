@@ -223,6 +223,19 @@ void SnapshotFiles(const std::string& folder, std::vector<std::string>& lines)
     }
 }
 
+std::vector<std::string> SubkeyNames(HKEY key)
+{
+    std::vector<std::string> names;
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD nameSize = sizeof name;
+        if (RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.push_back(name);
+    }
+    return names;
+}
+
 void SnapshotKey(HKEY root, const std::string& rootName, const std::string& path,
                  std::vector<std::string>& lines)
 {
@@ -241,14 +254,7 @@ void SnapshotKey(HKEY root, const std::string& rootName, const std::string& path
         lines.push_back("val  " + rootName + "\\" + path + " [" + name + "] " + std::to_string(type) +
                         " " + Hex(std::string(reinterpret_cast<char*>(data), dataSize)));
     }
-    std::vector<std::string> subkeys;
-    for (DWORD index = 0;; ++index) {
-        char name[256];
-        DWORD nameSize = sizeof name;
-        if (RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        subkeys.push_back(name);
-    }
+    const std::vector<std::string> subkeys = SubkeyNames(key);
     RegCloseKey(key);
     for (const std::string& sub : subkeys)
         SnapshotKey(root, rootName, path + "\\" + sub, lines);
@@ -266,15 +272,7 @@ std::string SnapshotMachine()
         SnapshotFiles(folder, lines);
     SnapshotKey(HKEY_LOCAL_MACHINE, "HKLM", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", lines);
     SnapshotKey(HKEY_LOCAL_MACHINE, "HKLM", "SOFTWARE\\Microsoft\\VisualStudio", lines);
-    std::vector<std::string> users;
-    for (DWORD index = 0;; ++index) {
-        char name[256];
-        DWORD nameSize = sizeof name;
-        if (RegEnumKeyExA(HKEY_USERS, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        users.push_back(name);
-    }
-    for (const std::string& user : users)
+    for (const std::string& user : SubkeyNames(HKEY_USERS))
         SnapshotKey(HKEY_USERS, "HKU", user + "\\" + SHELL_FOLDERS, lines);
     std::sort(lines.begin(), lines.end());
     std::string text;
