@@ -40,7 +40,7 @@ drive() {
     sync
     start=$(now)
     # Each line is stamped as it comes: the driver writes unbuffered, and nothing buffers between.
-    wine "$driver" --timeout 600000 "$@" 2>&1 |
+    "$WINELOADER" "$driver" --timeout 600000 "$@" 2>&1 |
         while IFS= read -r line; do echo "$(now) ${line%$'\r'}"; done > "$log"
     local end from to
     end=$(now)
@@ -51,19 +51,19 @@ drive() {
     rm -f "$log"
 }
 
-wine "$machine" both > /dev/null
+"$WINELOADER" "$machine" both > /dev/null
 # One untimed pass, so that every round finds the same warm caches.
-wine xcopy /E /I /Y /Q "$package\\Quillon" 'C:\bench\warm' > /dev/null 2>&1
-wine cmd /c rmdir /S /Q 'C:\bench\warm' > /dev/null 2>&1
-timed start 0 wine "$tree_bench" start
+"$WINELOADER" xcopy /E /I /Y /Q "$package\\Quillon" 'C:\bench\warm' > /dev/null 2>&1
+"$WINELOADER" cmd /c rmdir /S /Q 'C:\bench\warm' > /dev/null 2>&1
+timed start 0 "$WINELOADER" "$tree_bench" start
 
 for ((round = 1; round <= rounds; round++)); do
-    timed xcopy "$round" wine xcopy /E /I /Y /Q "$package\\Quillon" "C:\\bench\\x$round"
+    timed xcopy "$round" "$WINELOADER" xcopy /E /I /Y /Q "$package\\Quillon" "C:\\bench\\x$round"
     echo "xcopy-files $round $(files_in "x$round")"
-    timed copy "$round" wine "$tree_bench" copy "$package\\Quillon" "C:\\bench\\o$round"
+    timed copy "$round" "$WINELOADER" "$tree_bench" copy "$package\\Quillon" "C:\\bench\\o$round"
     echo "copy-files $round $(files_in "o$round")"
-    timed rmdir "$round" wine cmd /c rmdir /S /Q "C:\\bench\\x$round"
-    timed remove "$round" wine "$tree_bench" remove "C:\\bench\\o$round"
+    timed rmdir "$round" "$WINELOADER" cmd /c rmdir /S /Q "C:\\bench\\x$round"
+    timed remove "$round" "$WINELOADER" "$tree_bench" remove "C:\\bench\\o$round"
     echo "left $round $(find "$drive_c/bench" -maxdepth 1 -name "[xo]$round" | wc -l)"
     drive install "$round" --exe "$package\\setup.exe" --cwd 'C:\' \
         --window "Choose Folder" --type "C:\\bench\\i$round" --ok --message

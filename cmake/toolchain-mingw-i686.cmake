@@ -1,18 +1,5 @@
-# Cross-build for 32-bit Windows with Debian's mingw-w64 compilers and windres.
-set(CMAKE_SYSTEM_NAME Windows)
+# setup.exe as shipped: 32-bit Windows, run by 32-bit Wine.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-
-# The win32 thread model: no winpthread in setup.exe, which would also make it import
-# GetTickCount64 and so fail to start on Windows XP.
-set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-win32)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-win32)
-set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# ctest runs the cross-built test programs through Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+set(QUILLON_MINGW_TARGET i686-w64-mingw32)
+set(QUILLON_WINE_LOADER /usr/lib/wine/wine)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

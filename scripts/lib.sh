@@ -8,10 +8,115 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# Installs the Debian packages the build and the tests need, when any is missing.
+# fail WHAT LOG: says what went wrong in one line after the tail of LOG, and stops the script.
+fail() {
+    local what=$1 log=${2:-}
+    if [ -n "$log" ] && [ -s "$log" ]; then
+        echo "--- last lines of $log:" >&2
+        tail -n 25 "$log" >&2
+    fi
+    echo "error: $what" >&2
+    exit 1
+}
+
+# run_logged LOG CMD...: runs CMD with its output in LOG; on failure names the command and fails.
+run_logged() {
+    local log=$1; shift
+    mkdir -p "$(dirname "$log")"
+    "$@" > "$log" 2>&1 && return 0
+    local rc=$?
+    echo "failed (exit code $rc): $*" >&2
+    fail "$(wine_diagnosis "$rc")" "$log"
+}
+
+# Whether this host runs i386 programs: a 93-byte i386 Linux program that only exits, so the
+# answer needs no 32-bit package. Hosts with IA-32 emulation off refuse it ("Exec format error").
+host_runs_i386() {
+    local probe
+    probe=$(mktemp "${TMPDIR:-/tmp}/quillon-i386-probe.XXXXXX") || return 1
+    printf '\177ELF\1\1\1\0\0\0\0\0\0\0\0\0\2\0\3\0\1\0\0\0\124\200\4\10\64\0\0\0\0\0\0\0\0\0\0\0\64\0\40\0\1\0\0\0\0\0\0\0''\1\0\0\0\0\0\0\0\0\200\4\10\0\200\4\10\135\0\0\0\135\0\0\0\5\0\0\0\0\20\0\0''\61\333\270\1\0\0\0\315\200' > "$probe"
+    chmod +x "$probe"
+    "$probe" 2>/dev/null
+    local rc=$?
+    rm -f "$probe"
+    return $rc
+}
+
+# The Wine mode, decided here and nowhere else (QUILLON_WINE_MODE=win64 forces the 64-bit mode):
+#   win32  this host runs i386 programs: the shipped 32-bit setup.exe and its tests under 32-bit
+#          Wine, and its road tests once more in a 64-bit prefix (WOW64);
+#   win64  it does not: the 64-bit twin of the same sources and its tests under 64-bit Wine; the
+#          32-bit setup.exe is built and checked without running it.
+decide_wine_mode() {
+    [ -n "${QUILLON_MODE:-}" ] && return 0
+    case "${QUILLON_WINE_MODE:-}" in
+        win64) QUILLON_MODE=win64; QUILLON_MODE_WHY="forced by QUILLON_WINE_MODE=win64" ;;
+        win32)
+            host_runs_i386 || fail "QUILLON_WINE_MODE=win32, but this host cannot run 32-bit programs"
+            QUILLON_MODE=win32; QUILLON_MODE_WHY="forced by QUILLON_WINE_MODE=win32" ;;
+        "")
+            if host_runs_i386; then
+                QUILLON_MODE=win32; QUILLON_MODE_WHY="this host runs 32-bit programs"
+            else
+                QUILLON_MODE=win64; QUILLON_MODE_WHY="this host runs no 32-bit programs"
+            fi ;;
+        *) fail "QUILLON_WINE_MODE must be win32, win64 or unset, not '$QUILLON_WINE_MODE'" ;;
+    esac
+    QUILLON_PRESET=$QUILLON_MODE
+    QUILLON_WIN_BUILD=$QUILLON_ROOT/build/$QUILLON_PRESET
+    if [ "$QUILLON_MODE" = win64 ]; then
+        QUILLON_MINGW=x86_64-w64-mingw32
+    else
+        QUILLON_MINGW=i686-w64-mingw32
+    fi
+    use_wine "$QUILLON_MODE"
+    export QUILLON_MODE QUILLON_MODE_WHY QUILLON_PRESET QUILLON_WIN_BUILD QUILLON_MINGW
+    echo "Wine mode: $QUILLON_MODE ($QUILLON_MODE_WHY)"
+}
+
+# use_wine win32|win64: the loader, server and prefix kind of every Wine command that follows.
+# The loaders are called directly: the wine wrapper picks the 32-bit one whenever it is installed.
+use_wine() {
+    QUILLON_WINEARCH=$1
+    if [ "$1" = win64 ]; then
+        QUILLON_WINE=/usr/lib/wine/wine64
+        QUILLON_WINESERVER=/usr/lib/wine/wineserver64
+    else
+        QUILLON_WINE=/usr/lib/wine/wine
+        QUILLON_WINESERVER=/usr/lib/wine/wineserver32
+    fi
+    export QUILLON_WINEARCH QUILLON_WINE QUILLON_WINESERVER
+}
+
+# One line on what keeps Wine from starting here, for a failed step that exited with RC.
+wine_diagnosis() {
+    local rc=${1:-1}
+    if [ ! -x "$QUILLON_WINE" ]; then
+        if [ "$QUILLON_WINEARCH" = win64 ]; then
+            host_runs_i386 && echo "64-bit Wine is missing ($QUILLON_WINE; package wine64)" \
+                || echo "this host cannot run 32-bit programs and 64-bit Wine is missing ($QUILLON_WINE; package wine64)"
+        else
+            echo "32-bit Wine is missing ($QUILLON_WINE; package wine32:i386)"
+        fi
+    elif [ "$QUILLON_WINEARCH" = win32 ] && ! host_runs_i386; then
+        echo "this host cannot run 32-bit programs, so 32-bit Wine cannot start; QUILLON_WINE_MODE=win64 uses the 64-bit twin"
+    elif [ "$rc" -eq 126 ] || [ "$rc" -eq 127 ]; then
+        echo "a program could not be started (exit code $rc)"
+    else
+        echo "the step above failed (exit code $rc)"
+    fi
+}
+
+# Installs the Debian packages the build and the tests of this mode need, when any is missing.
 install_packages() {
-    local packages=(cmake make g++ clang libclang-rt-14-dev googletest
-                    g++-mingw-w64-i686 wine wine32:i386 xvfb xauth x11-apps netpbm zip unzip)
+    decide_wine_mode
+    local packages=(cmake make g++ clang libclang-rt-14-dev googletest g++-mingw-w64-i686
+                    wine64 xvfb xauth x11-apps netpbm zip unzip)
+    if [ "$QUILLON_MODE" = win64 ]; then
+        packages+=(g++-mingw-w64-x86-64)
+    else
+        packages+=(wine32:i386)
+    fi
     local missing=()
     local p
     for p in "${packages[@]}"; do
@@ -19,11 +124,13 @@ install_packages() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    if [ "$QUILLON_MODE" = win32 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
         as_root dpkg --add-architecture i386
     fi
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+    local log=${TMPDIR:-/tmp}/quillon-apt.log
+    run_logged "$log" as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    run_logged "$log" as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
 # Wine ignores the read-only attribute for root, so Wine runs as an ordinary user: as root,
@@ -57,7 +164,8 @@ give_to_wine_user() {
 # as_wine_user PREFIX CMD...: runs CMD with Wine's environment for PREFIX, as the Wine user.
 as_wine_user() {
     local prefix=$1; shift
-    local envs=(WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all)
+    local envs=(WINEPREFIX="$prefix" WINEARCH="$QUILLON_WINEARCH" WINEDEBUG=-all
+                WINELOADER="$QUILLON_WINE" WINESERVER="$QUILLON_WINESERVER")
     if [ "$(id -u)" -eq 0 ]; then
         local home
         home=$(getent passwd "$QUILLON_WINE_USER" | cut -d: -f6)
@@ -67,26 +175,27 @@ as_wine_user() {
     fi
 }
 
-# prepare_prefix PREFIX: a new 32-bit Wine prefix with unmanaged windows.
+# prepare_prefix PREFIX: a new Wine prefix of the current kind (use_wine) with unmanaged windows.
+# Fails with the tail of its log and a one-line reason.
 prepare_prefix() {
     local prefix=$1
     rm -rf "$prefix"
     mkdir -p "$prefix"
     give_to_wine_user "$prefix"
-    as_wine_user "$prefix" xvfb-run -a sh -c '
-        wineboot -i &&
-        wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null &&
-        wineserver -w'
+    run_logged "$prefix.log" as_wine_user "$prefix" xvfb-run -a sh -c '
+        "$WINELOADER" wineboot -i &&
+        "$WINELOADER" reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null &&
+        "$WINESERVER" -w'
 }
 
 # The session body shared by in_display and in_real_display.
 session_body='
-        wineserver -p </dev/null >/dev/null 2>&1
+        "$WINESERVER" -p </dev/null >/dev/null 2>&1
         # Start Wine'"'"'s own background processes now, away from any pipe: started by a test
         # program they would inherit its output and keep the reader waiting for the end.
-        wineboot </dev/null >/dev/null 2>&1
+        "$WINELOADER" wineboot </dev/null >/dev/null 2>&1
         "$@"; rc=$?
-        wineserver -k
+        "$WINESERVER" -k
         exit $rc'
 
 # in_display PREFIX CMD...: runs CMD inside a virtual X display with one persistent wineserver.

@@ -23,19 +23,26 @@ for arg in "$@"; do
     esac
 done
 
-install_packages
+install_packages || exit 1
 wine_user_setup
 reach_for_wine_user "$0" "$@"
 
-echo "=== building setup.exe and the sample package"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target setup sample_package sample-machine e2e_driver helpdump | tail -n 3
+if [ "$QUILLON_MODE" = win64 ]; then
+    echo "Running the 64-bit twin of setup.exe under 64-bit Wine ($QUILLON_MODE_WHY)."
+else
+    echo "Running the 32-bit setup.exe under 32-bit Wine."
+fi
+echo "=== building setup.exe and the sample package ($QUILLON_PRESET preset)"
+log=$QUILLON_ROOT/build/logs/run-sample-build.log
+run_logged "$log" cmake --preset "$QUILLON_PRESET"
+run_logged "$log" cmake --build --preset "$QUILLON_PRESET" \
+    --target setup sample_package sample-machine e2e_driver helpdump
 
 echo "=== preparing a fresh machine (Wine prefix build/sample/prefix)"
 prefix=$QUILLON_ROOT/build/sample/prefix
-prepare_prefix "$prefix" >/dev/null 2>&1
+prepare_prefix "$prefix"
 
-session=(sh "$QUILLON_ROOT/scripts/sample-session.sh" "$QUILLON_ROOT/build/win32" "$mode" "$steps")
+session=(sh "$QUILLON_ROOT/scripts/sample-session.sh" "$QUILLON_WIN_BUILD" "$mode" "$steps")
 if [ "$mode" = interactive ]; then
     in_real_display "$prefix" "${session[@]}"
 else

@@ -3,22 +3,24 @@
 # the error box, the progress window and the three closing message boxes) under Wine in a
 # virtual X display, on the sample machine, and writes them as PNG files into docs/.
 #
-#   scripts/screenshots.sh            builds in build/win32 (QUILLON_BUILD=folder for another)
+#   scripts/screenshots.sh            builds in build/win32, or build/win64 where this host runs
+#                                     no 32-bit programs (QUILLON_BUILD=folder for another)
 #
 # The pictures come from a throwaway Wine prefix in build/screenshots/prefix.
 set -eu -o pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 
-install_packages
+install_packages || exit 1
 wine_user_setup
-build=${QUILLON_BUILD:-build/win32}
+build=${QUILLON_BUILD:-build/$QUILLON_PRESET}
 work=build/screenshots
 
-cmake --preset win32 -B "$build" > /dev/null
-cmake --build "$build" -j2 --target setup sample_package sample-machine e2e_driver
+log=build/logs/screenshots-build.log
+run_logged "$log" cmake --preset "$QUILLON_PRESET" -B "$build"
+run_logged "$log" cmake --build "$build" -j2 --target setup sample_package sample-machine e2e_driver
 mkdir -p "$work"
-i686-w64-mingw32-g++-posix -std=c++17 -Wall -Wextra -O2 -s -static \
+run_logged "$log" "$QUILLON_MINGW-g++-win32" -std=c++17 -Wall -Wextra -O2 -s -static \
     -o "$work/zorder.exe" tools/screenshot/zorder.cpp
 prepare_prefix "$PWD/$work/prefix"
 rm -rf "$work/out"

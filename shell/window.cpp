@@ -4,12 +4,12 @@ namespace {
 
 Dialog* BoundDialog(HWND window)
 {
-    return reinterpret_cast<Dialog*>(static_cast<LONG_PTR>(GetWindowLongA(window, GWL_USERDATA)));
+    return reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
 void Bind(HWND window, Dialog* dialog)
 {
-    SetWindowLongA(window, GWL_USERDATA, static_cast<LONG>(reinterpret_cast<LONG_PTR>(dialog)));
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog));
 }
 
 LPARAM PackPoint(int x, int y)

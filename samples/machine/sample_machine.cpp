@@ -185,7 +185,8 @@ void ResetSampleMachine()
     for (const std::string& tree :
          {std::string("C:\\Program Files\\Microsoft Visual Studio .NET"),
           std::string("C:\\Program Files\\Microsoft Visual Studio .NET 2003"),
-          std::string("C:\\Program Files\\Quillon"), std::string("C:\\users\\alice"),
+          std::string("C:\\Program Files\\Quillon"), std::string("C:\\Program Files (x86)\\Quillon"),
+          std::string("C:\\users\\alice"),
           std::string("C:\\users\\bob"), ProfileFolder() + "\\AppData\\Local\\Microsoft\\VisualStudio"})
         DeleteTreeForTest(tree);
     for (const char* file : {"nslist.hxl", "MS.VSCC.hxn", "Quillon.hxn"})

@@ -12,7 +12,6 @@ namespace {
 
 const char* const kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
 const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon";
-const char* const kDefaultFolder = "C:\\Program Files\\Quillon";
 const char* const kIde70 = "C:\\Program Files\\Microsoft Visual Studio .NET\\";
 const char* const kIde71 = "C:\\Program Files\\Microsoft Visual Studio .NET 2003\\";
 
@@ -49,14 +48,20 @@ std::string RawValue(HKEY root, const char* key, const char* name, DWORD* type =
     return data;
 }
 
-bool KeyExists(HKEY root, const char* key)
+bool KeyExists(HKEY root, const char* key, REGSAM view = 0)
 {
     HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, key, 0, KEY_READ | view, &handle) != ERROR_SUCCESS)
         return false;
     RegCloseKey(handle);
     return true;
 }
+
+// The proposal: "Quillon" in the Program Files folder that this program's registry view names
+// (on 64-bit Windows a 32-bit program's is "C:\Program Files (x86)").
+const std::string kDefaultFolder =
+    RawValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir")
+        .c_str() + std::string("\\Quillon");
 
 std::vector<std::string> PendingDeletes()
 {
@@ -382,7 +387,7 @@ TEST_F(Road, RecordedUninstallRemovesOursKeepsTheirsAndFinishesAtRestart)
     EXPECT_EQ(outcome.exitCode, 0u);
 
     // The running program and its folder wait for the restart; everything else is gone.
-    EXPECT_EQ(PendingDeletes(), (std::vector<std::string>{std::string(kDefaultFolder) + "\\setup.exe",
+    EXPECT_EQ(PendingDeletes(), (std::vector<std::string>{kDefaultFolder + "\\setup.exe",
                                                            kDefaultFolder}));
     EXPECT_EQ(SnapshotTree(kDefaultFolder), (Tree{{"setup.exe", ReadFileBytes(kPackage + "\\setup.exe")}}));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
@@ -407,7 +412,7 @@ TEST_F(Road, RecordedUninstallRemovesOursKeepsTheirsAndFinishesAtRestart)
 
 TEST_F(Road, UninstallWithoutAnEntryRemovesTheDefaultFolder)
 {
-    CreateDirectoryA(kDefaultFolder, nullptr);
+    CreateDirectoryA(kDefaultFolder.c_str(), nullptr);
     MakeTree(kDefaultFolder, {{"old.h", "left over"}});
     const Outcome outcome = Run(kPackage + "\\setup.exe", "/uninstall", {});
     EXPECT_EQ(outcome.messages, std::vector<std::string>{"Quillon uninstalled"});
@@ -483,3 +488,23 @@ TEST_F(Road, UninstallLeavesTheTargetOfALinkInsideTheInstallFolder)
 }
 
 }  // namespace
+
+// A 32-bit setup.exe on 64-bit Windows: the registry redirects its machine-wide writes to the
+// 32-bit view (WOW6432Node) and names the 32-bit Program Files folder; the uninstall finds both.
+TEST_F(Road, OnWow64TheProgramLivesInThe32BitViewAndFolder)
+{
+    BOOL wow64 = FALSE;
+    ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
+    ASSERT_TRUE(wow64) << "a 32-bit program in a 64-bit prefix only";
+    const Outcome outcome = Install();
+    EXPECT_EQ(outcome.proposal, "C:\\Program Files (x86)\\Quillon");
+    EXPECT_EQ(outcome.messages, std::vector<std::string>{"Quillon installed successfully"});
+    ExpectInstalledInto(outcome.proposal, kIde71);
+    const std::string redirected =
+        "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon";
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, redirected.c_str(), KEY_WOW64_64KEY));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY));
+    EXPECT_EQ(Uninstall().messages, std::vector<std::string>{"Quillon uninstalled"});
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, redirected.c_str(), KEY_WOW64_64KEY));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}

@@ -1,17 +1,50 @@
 #!/bin/sh
-# setup.exe must be a 32-bit GUI program that needs nothing but system DLLs on the target:
-# no libstdc++, libgcc or winpthread DLL may be left to chance.
-set -eu
-exe=$1
-dump=$(i686-w64-mingw32-objdump -p "$exe")
-printf '%s\n' "$dump" | grep -q 'file format pei-i386' || { echo "not PE32 i386"; exit 1; }
-printf '%s\n' "$dump" | grep -Eq '^Subsystem[[:space:]]+00000002' || { echo "not the GUI subsystem"; exit 1; }
+# Static checks of a built setup.exe, without running it:
+#   check_setup_exe.sh EXE i386|x86-64 [TWIN]
+# header: a PE program of that machine with the GUI subsystem; imports: system DLLs only (no
+# libstdc++, libgcc or winpthread DLL left to chance); resources: the icon images and group, the
+# two dialogs in their languages and the manifest, and, given TWIN (the same sources built for
+# the other word size, whose resources the Windows tests check), resources identical to the twin's.
+# Prints "ok NAME" or "FAILED NAME: why" per check and exits non-zero if any failed.
+set -u
+exe=$1 machine=$2 twin=${3:-}
+case "$machine" in
+    i386) tools=i686-w64-mingw32 ;;
+    x86-64) tools=x86_64-w64-mingw32 ;;
+    *) echo "usage: $0 EXE i386|x86-64 [TWIN]" >&2; exit 2 ;;
+esac
+failed=0
+check() { if [ -z "$2" ]; then echo "ok $1"; else echo "FAILED $1: $2"; failed=1; fi; }
+
+dump=$("$tools-objdump" -p "$exe" 2>&1)
+why=""
+printf '%s\n' "$dump" | grep -q "file format pei-$machine\$" || why="not a PE program for $machine"
+printf '%s\n' "$dump" | grep -Eq '^Subsystem[[:space:]]+00000002' || why="${why:+$why; }not the GUI subsystem"
+check header "$why"
+
+why=""
 dlls=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
 echo "imports:" $dlls
 for dll in $dlls; do
     case "$dll" in
         kernel32.dll|user32.dll|advapi32.dll|shell32.dll|comctl32.dll|msvcrt.dll|ole32.dll|shlwapi.dll|gdi32.dll) ;;
-        *) echo "not a system DLL: $dll"; exit 1 ;;
+        *) why="${why:+$why; }not a system DLL: $dll" ;;
     esac
 done
+[ -n "$dlls" ] || why="no imports read"
+check imports "$why"
+
+resources() { "$1-windres" -i "$2" -O rc 2>&1; }
+summary=$(resources "$tools" "$exe" | grep -E '^LANGUAGE|^[0-9]+ [A-Z0-9]' | tr '\n' '|')
+expected='LANGUAGE 9, 1|1 3 /* RT_ICON */|2 3 /* RT_ICON */|3 3 /* RT_ICON */|4 3 /* RT_ICON */|102 DIALOGEX 0, 0, 221, 57|LANGUAGE 21, 1|114 DIALOGEX 0, 0, 251, 80|LANGUAGE 9, 1|101 14 /* RT_GROUP_ICON */|1 24 /* RT_MANIFEST */|'
+why=""
+[ "$summary" = "$expected" ] || why="resources are: $summary"
+if [ -z "$why" ] && [ -n "$twin" ]; then
+    twin_tools=x86_64-w64-mingw32
+    [ "$machine" = x86-64 ] && twin_tools=i686-w64-mingw32
+    [ "$(resources "$tools" "$exe")" = "$(resources "$twin_tools" "$twin")" ] ||
+        why="resources differ from those of $twin"
+fi
+check resources "$why"
 echo "size: $(wc -c < "$exe") bytes"
+exit $failed

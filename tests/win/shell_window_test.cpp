@@ -31,42 +31,46 @@ public:
 
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override
     {
-        log.push_back(Format("OnMessage 0x%04X %u %ld", message, wParam, lParam));
+        log.push_back(Format("OnMessage 0x%04X %u %ld",
+                             message, static_cast<unsigned>(wParam), static_cast<long>(lParam)));
         return messageResult;
     }
     void OnClose() override { log.push_back("OnClose"); }
     void OnDestroy() override { log.push_back("OnDestroy"); }
     void OnCommand(WORD id, WORD code, LPARAM control) override
     {
-        log.push_back(Format("OnCommand %u %u %ld", id, code, control));
+        log.push_back(Format("OnCommand %u %u %ld", id, code, static_cast<long>(control)));
     }
     LRESULT OnNotify(WPARAM wParam, LPARAM lParam) override
     {
-        log.push_back(Format("OnNotify %u %ld", wParam, lParam));
+        log.push_back(Format("OnNotify %u %ld",
+                             static_cast<unsigned>(wParam), static_cast<long>(lParam)));
         return notifyResult;
     }
     void OnPaint() override { log.push_back("OnPaint"); }
     void OnSize(WPARAM sizeType, unsigned width, unsigned height) override
     {
-        log.push_back(Format("OnSize %u %u %u", sizeType, width, height));
+        log.push_back(Format("OnSize %u %u %u", static_cast<unsigned>(sizeType), width, height));
     }
     void OnMouseMove(int x, int y, WPARAM keys) override
     {
-        log.push_back(Format("OnMouseMove %d %d %u", x, y, keys));
+        log.push_back(Format("OnMouseMove %d %d %u", x, y, static_cast<unsigned>(keys)));
     }
     void OnButtonDown(int x, int y, WPARAM keys, int button) override
     {
-        log.push_back(Format("OnButtonDown %d %d %u %d", x, y, keys, button));
+        log.push_back(Format("OnButtonDown %d %d %u %d",
+                             x, y, static_cast<unsigned>(keys), button));
     }
     void OnButtonUp(int x, int y, WPARAM keys, int button) override
     {
-        log.push_back(Format("OnButtonUp %d %d %u %d", x, y, keys, button));
+        log.push_back(Format("OnButtonUp %d %d %u %d", x, y, static_cast<unsigned>(keys), button));
     }
     void OnKeyDown(WPARAM, LPARAM) override { log.push_back("OnKeyDown"); }
     void OnKeyUp(WPARAM, LPARAM) override { log.push_back("OnKeyUp"); }
     bool OnInitDialog(HWND focus, LPARAM parameter) override
     {
-        log.push_back(Format("OnInitDialog %p %ld", static_cast<void*>(focus), parameter));
+        log.push_back(Format("OnInitDialog %s %ld", focus ? "focus" : "null",
+                             static_cast<long>(parameter)));
         return initResult;
     }
 
@@ -81,14 +85,14 @@ HINSTANCE Module()
     return GetModuleHandleA(nullptr);
 }
 
-LONG UserData(HWND window)
+LONG_PTR UserData(HWND window)
 {
-    return GetWindowLongA(window, GWL_USERDATA);
+    return GetWindowLongPtrA(window, GWLP_USERDATA);
 }
 
-LONG AsUserData(const void* object)
+LONG_PTR AsUserData(const void* object)
 {
-    return static_cast<LONG>(reinterpret_cast<LONG_PTR>(object));
+    return reinterpret_cast<LONG_PTR>(object);
 }
 
 // A window of the test template bound to nothing: its WM_INITDIALOG had a null record.
@@ -122,7 +126,7 @@ TEST(DialogProc, RoutesEachMessageToItsHandlerWithItsResult)
         {WM_RBUTTONUP, 0, MAKELPARAM(3, -300), "OnButtonUp 3 -300 0 1", 0},
         {WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(-20, -30), "OnButtonDown -20 -30 16 2", 0},
         {WM_MBUTTONUP, MK_CONTROL, MAKELPARAM(0, 0), "OnButtonUp 0 0 8 2", 0},
-        {WM_INITDIALOG, 0, 0x42, "OnInitDialog 00000000 66", TRUE},
+        {WM_INITDIALOG, 0, 0x42, "OnInitDialog null 66", TRUE},
         // Everything without a row of its own goes to OnMessage, with OnMessage's result.
         {WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(3, 4), "OnMessage 0x0203 1 262147", 55},
         {WM_RBUTTONDBLCLK, 0, MAKELPARAM(-1, -1), "OnMessage 0x0206 0 -1", 55},
@@ -154,7 +158,7 @@ TEST(DialogProc, RoutesEachMessageToItsHandlerWithItsResult)
     EXPECT_EQ(DialogProc(window, WM_NOTIFY, 0, 0), -3);
     dialog->messageResult = 0;
     EXPECT_EQ(DialogProc(window, WM_PAINT, 0, 0), 0);
-    EXPECT_EQ(log, (Log{"OnInitDialog 00000000 0", "OnNotify 0 0", "OnMessage 0x000F 0 0"}));
+    EXPECT_EQ(log, (Log{"OnInitDialog null 0", "OnNotify 0 0", "OnMessage 0x000F 0 0"}));
     DestroyWindow(window);
 }
 
@@ -187,7 +191,7 @@ TEST(DialogProc, BindsOnlyAtInitDialogWithARecordThatNamesAnObject)
         EXPECT_EQ(dialog.handle, window);
         EXPECT_EQ(UserData(window), AsUserData(&dialog));
         // The handler gets the caller's parameter, not the record.
-        EXPECT_EQ(log, Log{Format("OnInitDialog %p 4660", static_cast<void*>(focus))});
+        EXPECT_EQ(log, Log{Format("OnInitDialog %s 4660", focus ? "focus" : "null")});
 
         EXPECT_EQ(DialogProc(window, WM_COMMAND, IDOK, 0), TRUE);
         EXPECT_EQ(log.back(), "OnCommand 1 0 0");
@@ -261,7 +265,7 @@ public:
     HWND window = nullptr;
     bool endResult = false;
     HWND handleAfter = reinterpret_cast<HWND>(1);
-    LONG userDataAfter = -1;
+    LONG_PTR userDataAfter = -1;
 };
 
 TEST(Dialog, EndModalUnbindsBeforeTheWindowGoesSoOnDestroyIsNotCalled)

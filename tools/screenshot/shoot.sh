@@ -24,7 +24,7 @@ machine=$build/samples/machine/sample-machine.exe
 
 # Lines "xid<TAB>left top width height<TAB>caption<TAB>message text", bottom to top.
 windows() {
-    wine "$zorder" 2>/dev/null | tr -d '\r'
+    "$WINELOADER" "$zorder" 2>/dev/null | tr -d '\r'
 }
 
 # wait_for CAPTION [TEXT]: until the top window has CAPTION and, when TEXT is given, exactly that
@@ -77,7 +77,7 @@ shot() {
 
 # drive ARGS...: the e2e driver on the sample package's setup.exe, in the background.
 drive() {
-    wine "$driver" --timeout 60000 "$@" > "$out/driver.log" 2>&1 &
+    "$WINELOADER" "$driver" --timeout 60000 "$@" > "$out/driver.log" 2>&1 &
     driver_pid=$!
 }
 
@@ -90,7 +90,7 @@ finish_driver() {
 }
 
 set -e
-wine "$machine" both > /dev/null
+"$WINELOADER" "$machine" both > /dev/null
 
 # Install: the folder dialog, the folder browser, a folder that cannot be created, then the
 # proposed folder.

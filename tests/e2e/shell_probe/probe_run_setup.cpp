@@ -29,13 +29,32 @@ void Append(const std::string& path, const std::string& text)
     std::ofstream(path, std::ios::binary | std::ios::app) << text;
 }
 
-// The import slot through which the shell's Thread::Start reaches CreateThread.
-extern "C" LPVOID createThreadImport __asm__("__imp__CreateThread@24");
-
 HANDLE WINAPI RefuseThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD,
                            LPDWORD)
 {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+// The slot of this program's import table through which the shell's Thread::Start reaches
+// CreateThread, found by the address it holds: the same on every word size and decoration.
+void** CreateThreadSlot()
+{
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    void* const target =
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateThread"));
+    const auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    auto* descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+    for (; imports.VirtualAddress && descriptor->Name; ++descriptor) {
+        auto* slot = reinterpret_cast<void**>(base + descriptor->FirstThunk);
+        for (; *slot; ++slot) {
+            if (*slot == target)
+                return slot;
+        }
+    }
     return nullptr;
 }
 
@@ -45,10 +64,13 @@ struct ThreadRefusal {
     {
         if (Arg(1) != "nothread")
             return;
+        void** slot = CreateThreadSlot();
+        if (!slot)
+            ExitProcess(3);  // the test then fails: no refusal could be arranged
         DWORD protection = 0;
-        VirtualProtect(&createThreadImport, sizeof createThreadImport, PAGE_READWRITE, &protection);
-        createThreadImport = reinterpret_cast<LPVOID>(RefuseThread);
-        VirtualProtect(&createThreadImport, sizeof createThreadImport, protection, &protection);
+        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+        *slot = reinterpret_cast<void*>(RefuseThread);
+        VirtualProtect(slot, sizeof *slot, protection, &protection);
     }
 } threadRefusal;
 
