@@ -9,26 +9,42 @@ std::string WithTrailingBackslash(const std::string& path)
     return path;
 }
 
-void CopyFolderTree(const std::string& source, const std::string& destination)
+namespace {
+
+bool IsReadOnlyFile(const std::string& path)
 {
-    CopyFolderLevel(WithTrailingBackslash(source), WithTrailingBackslash(destination));
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void CopyFolderLevel(const std::string& source, const std::string& destination)
+}  // namespace
+
+unsigned CopyFolderTree(const std::string& source, const std::string& destination)
 {
+    return CopyFolderLevel(WithTrailingBackslash(source), WithTrailingBackslash(destination));
+}
+
+unsigned CopyFolderLevel(const std::string& source, const std::string& destination)
+{
+    unsigned failed = 0;
     CreateDirectoryA(destination.substr(0, destination.empty() ? 0 : destination.size() - 1).c_str(),
                      nullptr);
 
     std::vector<std::string> files;
     FindEntries((source + "*.*").c_str(), files, FilesOnly);
-    for (const std::string& name : files)
-        CopyFileA((source + name).c_str(), (destination + name).c_str(), FALSE);
+    for (const std::string& name : files) {
+        const std::string target = destination + name;
+        if (!CopyFileA((source + name).c_str(), target.c_str(), FALSE) && !IsReadOnlyFile(target))
+            ++failed;
+    }
 
     std::vector<std::string> folders;
     FindEntries((source + "*.*").c_str(), folders, FoldersOnly);
     for (const std::string& name : folders) {
         if (name == "." || name == "..")
             continue;
-        CopyFolderLevel(source + name + "\\", destination + name + "\\");
+        failed += CopyFolderLevel(source + name + "\\", destination + name + "\\");
     }
+    return failed;
 }

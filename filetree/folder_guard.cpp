@@ -1,5 +1,7 @@
 #include "folder_guard.h"
 
+#include "find_entries.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -17,13 +19,6 @@ bool IsDriveAbsolute(const std::string& path)
 bool IsUnc(const std::string& path)
 {
     return path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
-}
-
-std::string Lower(std::string text)
-{
-    if (!text.empty())
-        CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
-    return text;
 }
 
 // Number of path components after the root ("C:\a\b" has 2; "\\server\share\a" has 1).
@@ -49,14 +44,18 @@ size_t DepthBelowRoot(const std::string& normalized)
     return depth;
 }
 
-// a is b, or a folder above b.
-bool IsSameOrAbove(const std::string& a, const std::string& b)
+std::string ParentOf(const std::string& normalized)
 {
-    if (a.size() > b.size())
-        return false;
-    if (b.compare(0, a.size(), a) != 0)
-        return false;
-    return a.size() == b.size() || b[a.size()] == '\\';
+    const size_t slash = normalized.rfind('\\');
+    if (slash == std::string::npos || DepthBelowRoot(normalized) == 0)
+        return std::string();
+    return normalized.substr(0, slash);
+}
+
+bool IsLink(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 std::string KnownFolder(int csidl)
@@ -64,15 +63,135 @@ std::string KnownFolder(int csidl)
     char path[MAX_PATH] = "";
     if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
         return std::string();
-    return NormalizeFolder(path);
+    return path;
 }
 
-std::string ParentOf(const std::string& normalized)
+bool IsWow64()
 {
-    const size_t slash = normalized.rfind('\\');
-    if (slash == std::string::npos || DepthBelowRoot(normalized) == 0)
+    typedef BOOL(WINAPI * IsWow64Function)(HANDLE, PBOOL);
+    const auto isWow64 = reinterpret_cast<IsWow64Function>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+    BOOL wow64 = FALSE;
+    return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// A folder of the native (64-bit) registry view, which a 32-bit program is not shown.
+std::string NativeFolder(const char* value)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
+                      KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
         return std::string();
-    return normalized.substr(0, slash);
+    char path[MAX_PATH] = "";
+    DWORD size = sizeof path - 1;
+    DWORD type = 0;
+    const LONG read =
+        RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(path), &size);
+    RegCloseKey(key);
+    return read == ERROR_SUCCESS && type == REG_SZ ? std::string(path) : std::string();
+}
+
+// The identities of every protected folder and of every folder above one, however the
+// machine's paths happen to be spelled.
+class ProtectedFolders {
+public:
+    ProtectedFolders()
+    {
+        static const int kFolders[] = {
+            CSIDL_WINDOWS,          CSIDL_SYSTEM,           CSIDL_SYSTEMX86,
+            CSIDL_PROGRAM_FILES,    CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON,
+            CSIDL_PROGRAM_FILES_COMMONX86, CSIDL_COMMON_APPDATA, CSIDL_COMMON_DESKTOPDIRECTORY,
+            CSIDL_COMMON_DOCUMENTS, CSIDL_PROFILE,          CSIDL_DESKTOPDIRECTORY,
+            CSIDL_PERSONAL,         CSIDL_APPDATA,          CSIDL_LOCAL_APPDATA,
+        };
+        for (int csidl : kFolders)
+            AddWithAncestors(KnownFolder(csidl));
+        if (IsWow64()) {
+            // A 32-bit program is shown the 32-bit folders; the native ones are reached all
+            // the same through their own names and through "Sysnative".
+            AddWithAncestors(NativeFolder("ProgramFilesDir"));
+            AddWithAncestors(NativeFolder("CommonFilesDir"));
+            AddWithAncestors(KnownFolder(CSIDL_WINDOWS) + "\\Sysnative");
+        }
+        AddProfiles();
+        AddDriveRoots();
+    }
+
+    bool Contains(const FolderIdentity& identity) const
+    {
+        for (const FolderIdentity& known : identities_)
+            if (known == identity)
+                return true;
+        return false;
+    }
+
+private:
+    void Add(const std::string& path)
+    {
+        const FolderIdentity identity = IdentifyFolder(path);
+        if (identity.valid)
+            identities_.push_back(identity);
+    }
+
+    void AddWithAncestors(const std::string& path)
+    {
+        for (std::string folder = NormalizeFolder(path); !folder.empty(); folder = ParentOf(folder))
+            Add(folder);
+    }
+
+    // Every folder in the profiles folder is somebody's profile, with a Desktop and Documents.
+    void AddProfiles()
+    {
+        const std::string profiles = ParentOf(NormalizeFolder(KnownFolder(CSIDL_PROFILE)));
+        if (profiles.empty())
+            return;
+        std::vector<std::string> names;
+        FindEntries((profiles + "\\*.*").c_str(), names, FoldersOnly);
+        for (const std::string& name : names) {
+            if (name == "." || name == "..")
+                continue;
+            const std::string profile = profiles + "\\" + name;
+            Add(profile);
+            for (const char* personal : {"\\Desktop", "\\Documents", "\\My Documents"})
+                Add(profile + personal);
+        }
+    }
+
+    // Drive roots also under other names (on Wine, drive C is a folder of drive Z).
+    void AddDriveRoots()
+    {
+        const DWORD drives = GetLogicalDrives();
+        for (int letter = 0; letter < 26; ++letter) {
+            if (!(drives & (1u << letter)))
+                continue;
+            const std::string root = std::string(1, static_cast<char>('A' + letter)) + ":\\";
+            // Asking a removable drive without a medium would only bring up a prompt.
+            const UINT type = GetDriveTypeA(root.c_str());
+            if (type == DRIVE_FIXED || type == DRIVE_REMOTE || type == DRIVE_RAMDISK)
+                Add(root);
+        }
+    }
+
+    std::vector<FolderIdentity> identities_;
+};
+
+// True when a folder below path, reached without crossing a link, is protected: a drive that
+// the file system shows as a folder of another drive, for instance.
+bool HoldsProtectedFolder(const std::string& path, const ProtectedFolders& protectedFolders)
+{
+    std::vector<std::string> names;
+    FindEntries((path + "\\*.*").c_str(), names, FoldersOnly);
+    for (const std::string& name : names) {
+        if (name == "." || name == "..")
+            continue;
+        const std::string sub = path + "\\" + name;
+        if (IsLink(sub))
+            continue;  // the removal never walks through a link either
+        if (protectedFolders.Contains(IdentifyFolder(sub)) ||
+            HoldsProtectedFolder(sub, protectedFolders))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -96,41 +215,50 @@ std::string NormalizeFolder(const std::string& folder)
     return full;
 }
 
+FolderIdentity IdentifyFolder(const std::string& path)
+{
+    FolderIdentity identity;
+    std::string name = path;
+    // "C:" alone names the current folder of drive C, not its root.
+    if (!name.empty() && name.back() != '\\' && DepthBelowRoot(name) == 0)
+        name += '\\';
+    // Backup semantics open folders; links are followed to what they reach.
+    HANDLE handle = CreateFileA(name.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return identity;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(handle, &info) &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        identity.volume = info.dwVolumeSerialNumber;
+        identity.indexHigh = info.nFileIndexHigh;
+        identity.indexLow = info.nFileIndexLow;
+        identity.valid = true;
+    }
+    CloseHandle(handle);
+    return identity;
+}
+
+bool IsSameOrBelow(const std::string& inner, const std::string& outer)
+{
+    const FolderIdentity target = IdentifyFolder(NormalizeFolder(outer));
+    if (!target.valid)
+        return false;
+    for (std::string folder = NormalizeFolder(inner); !folder.empty(); folder = ParentOf(folder))
+        if (IdentifyFolder(folder) == target)
+            return true;
+    return false;
+}
+
 bool IsOwnableFolder(const std::string& folder)
 {
-    const std::string path = Lower(NormalizeFolder(folder));
+    const std::string path = NormalizeFolder(folder);
     if (path.empty() || DepthBelowRoot(path) == 0)
         return false;
-
-    static const int kFolders[] = {
-        CSIDL_WINDOWS,           CSIDL_SYSTEM,         CSIDL_SYSTEMX86,
-        CSIDL_PROGRAM_FILES,     CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON,
-        CSIDL_PROGRAM_FILES_COMMONX86, CSIDL_COMMON_APPDATA, CSIDL_COMMON_DESKTOPDIRECTORY,
-        CSIDL_COMMON_DOCUMENTS,  CSIDL_PROFILE,        CSIDL_DESKTOPDIRECTORY,
-        CSIDL_PERSONAL,          CSIDL_APPDATA,        CSIDL_LOCAL_APPDATA,
-    };
-    std::string profiles;
-    for (int csidl : kFolders) {
-        const std::string known = Lower(KnownFolder(csidl));
-        if (known.empty())
-            continue;
-        if (IsSameOrAbove(path, known))
-            return false;
-        if (csidl == CSIDL_PROFILE)
-            profiles = ParentOf(known);
-    }
-
-    // Other users' profiles are not in the lists above: every folder directly in the profiles
-    // folder is somebody's profile, and its Desktop and Documents are theirs too.
-    if (!profiles.empty() && IsSameOrAbove(profiles, path)) {
-        const std::string rest = path.substr(profiles.size());  // "\user[\...]"
-        const size_t next = rest.find('\\', 1);
-        if (next == std::string::npos)
-            return false;
-        const std::string below = rest.substr(next + 1);
-        for (const char* personal : {"desktop", "documents", "my documents"})
-            if (below == personal)
-                return false;
-    }
-    return true;
+    const FolderIdentity identity = IdentifyFolder(path);
+    if (!identity.valid)
+        return false;
+    const ProtectedFolders protectedFolders;
+    return !protectedFolders.Contains(identity) && !HoldsProtectedFolder(path, protectedFolders);
 }

@@ -26,8 +26,21 @@ void RemoveOrSchedule(const std::string& folder, MoveFileExFunction moveFileEx)
         moveFileEx(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
+bool DeleteFileClearingReadOnly(const std::string& path, ReadOnlyFiles readOnly)
+{
+    if (DeleteFileA(path.c_str()))
+        return true;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (readOnly != ClearReadOnlyFiles || attributes == INVALID_FILE_ATTRIBUTES ||
+        !(attributes & FILE_ATTRIBUTE_READONLY))
+        return false;
+    // Cleared even when the file is in use: the restart cannot delete a read-only file either.
+    SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    return DeleteFileA(path.c_str());
+}
+
 // path ends in a backslash.
-void RemoveFolderLevel(const std::string& path)
+void RemoveFolderLevel(const std::string& path, ReadOnlyFiles readOnly)
 {
     std::vector<std::string> folders;
     FindEntries((path + "*.*").c_str(), folders, FoldersOnly);
@@ -41,7 +54,7 @@ void RemoveFolderLevel(const std::string& path)
             RemoveOrSchedule(sub, LookUpMoveFileEx());
             continue;
         }
-        RemoveFolderLevel(sub + "\\");
+        RemoveFolderLevel(sub + "\\", readOnly);
     }
 
     const MoveFileExFunction moveFileEx = LookUpMoveFileEx();
@@ -50,7 +63,7 @@ void RemoveFolderLevel(const std::string& path)
     FindEntries((path + "*.*").c_str(), files, FilesOnly);
     for (const std::string& name : files) {
         const std::string full = path + name;
-        if (!DeleteFileA(full.c_str()) && moveFileEx)
+        if (!DeleteFileClearingReadOnly(full, readOnly) && moveFileEx)
             moveFileEx(full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     }
 
@@ -59,19 +72,18 @@ void RemoveFolderLevel(const std::string& path)
 
 }  // namespace
 
-bool RemoveFolderTree(const std::string& folder)
+bool RemoveFolderTree(const std::string& folder, ReadOnlyFiles readOnly)
 {
+    // A file under the folder's name is somebody's file, not our install folder; a missing
+    // folder leaves nothing to remove, and no deletion is scheduled for a path that anybody
+    // may create before the restart.
     if (!IsOwnableFolder(folder))
         return false;
     const std::string path = NormalizeFolder(folder);
-    // A file under the folder's name is somebody's file, not our install folder.
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
     if (IsLink(path)) {
         RemoveOrSchedule(path, LookUpMoveFileEx());
         return true;
     }
-    RemoveFolderLevel(path + "\\");
+    RemoveFolderLevel(path + "\\", readOnly);
     return true;
 }

@@ -4,6 +4,10 @@
 
 #include <string>
 
-// Refuses (does nothing and returns false) for any folder that IsOwnableFolder rejects, and for
-// a path that names a file.
-bool RemoveFolderTree(const std::string& folder);
+// What happens to a read-only file that the removal meets: kept (deleted at the restart only if
+// the system can), or made writable first, for a tree that is wholly the program's own.
+enum ReadOnlyFiles { KeepReadOnlyFiles, ClearReadOnlyFiles };
+
+// Refuses (does nothing and returns false) for any folder that IsOwnableFolder rejects, a missing
+// one and a path that names a file among them.
+bool RemoveFolderTree(const std::string& folder, ReadOnlyFiles readOnly = KeepReadOnlyFiles);

@@ -28,9 +28,14 @@ void EraseFirstNamed(HelpRecordList& list, const Record* (HelpRecordList::*as)(s
     }
 }
 
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 }  // namespace
 
-void RegisterHelp(HKEY machineRoot, const std::string& helpFolder,
+bool RegisterHelp(HKEY machineRoot, const std::string& helpFolder,
                   const std::string& namespaceName, const std::string& fileBase,
                   const std::string& description)
 {
@@ -38,26 +43,30 @@ void RegisterHelp(HKEY machineRoot, const std::string& helpFolder,
     if (!folder.empty() && folder.back() != '\\')
         folder += '\\';
     std::string dataFolder;
-    if (!GetCommonHelpFolder(machineRoot, dataFolder))
-        return;
+    if (!GetCommonHelpFolder(machineRoot, dataFolder) || !Exists(dataFolder))
+        return true;
 
     HelpRecordList own(kNamespaceFileVersion);
     own.AppendTitle(namespaceName, fileBase + ".HxS", fileBase + ".HxI", "", "",
                     kEnglishUnitedStates, 1, 1, 0, 0);
     own.AppendFolder(1, folder, folder);
     if (!own.Save(dataFolder + namespaceName + ".hxn"))
-        return;
+        return false;
 
     HelpRecordList namespaces;
+    if (!Exists(dataFolder + kNamespaceList))
+        return true;
     if (!namespaces.Load(dataFolder + kNamespaceList))
-        return;
+        return false;
     namespaces.AppendNamespace(namespaceName, folder + fileBase + ".HxC", description);
     if (!namespaces.Save(dataFolder + kNamespaceList))
-        return;
+        return false;
 
     HelpRecordList collection;
+    if (!Exists(dataFolder + kCollectionFile))
+        return true;
     if (!collection.Load(dataFolder + kCollectionFile))
-        return;
+        return false;
     for (size_t index = 0; index < collection.Count(); ++index) {
         const PluginRecord* found = collection.AsPlugin(index);
         if (!found)
@@ -66,9 +75,9 @@ void RegisterHelp(HKEY machineRoot, const std::string& helpFolder,
         std::string hxtPath = folder + fileBase + ".HxT";
         std::replace(hxtPath.begin(), hxtPath.end(), '\\', '/');
         collection.AppendPlugin(namespaceName, sharedText, hxtPath, folder + fileBase + ".HxA");
-        collection.Save(dataFolder + kCollectionFile);
-        return;
+        return collection.Save(dataFolder + kCollectionFile);
     }
+    return true;
 }
 
 void UnregisterHelp(HKEY machineRoot, const std::string& namespaceName)
@@ -91,10 +100,10 @@ void UnregisterHelp(HKEY machineRoot, const std::string& namespaceName)
                     dataFolder + kCollectionFile);
 }
 
-void RegisterHelp(const std::string& helpFolder, const std::string& namespaceName,
+bool RegisterHelp(const std::string& helpFolder, const std::string& namespaceName,
                   const std::string& fileBase, const std::string& description)
 {
-    RegisterHelp(HKEY_LOCAL_MACHINE, helpFolder, namespaceName, fileBase, description);
+    return RegisterHelp(HKEY_LOCAL_MACHINE, helpFolder, namespaceName, fileBase, description);
 }
 
 void UnregisterHelp(const std::string& namespaceName)

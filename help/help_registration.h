@@ -7,14 +7,17 @@
 #include <string>
 
 // Writes the namespace file, then adds a namespace record to "nslist.hxl" and a plug-in record to
-// "MS.VSCC.hxn"; stops at the first step that fails, keeping what was written before.
-void RegisterHelp(const std::string& helpFolder, const std::string& namespaceName,
+// "MS.VSCC.hxn"; stops at the first step that fails, keeping what was written before. Returns
+// false when a step was tried and failed (a file could not be written, or one that exists could
+// not be read); a machine without the help data folder or its files, or a collection without a
+// plug-in to copy from, is no failure: there is nothing to register with.
+bool RegisterHelp(const std::string& helpFolder, const std::string& namespaceName,
                   const std::string& fileBase, const std::string& description);
 // Deletes the namespace file and the first record named namespaceName in each list file.
 void UnregisterHelp(const std::string& namespaceName);
 
 // The same, with "Common AppData" looked up under machineRoot instead of HKEY_LOCAL_MACHINE.
-void RegisterHelp(HKEY machineRoot, const std::string& helpFolder,
+bool RegisterHelp(HKEY machineRoot, const std::string& helpFolder,
                   const std::string& namespaceName, const std::string& fileBase,
                   const std::string& description);
 void UnregisterHelp(HKEY machineRoot, const std::string& namespaceName);

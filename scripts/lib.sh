@@ -165,7 +165,8 @@ give_to_wine_user() {
 as_wine_user() {
     local prefix=$1; shift
     local envs=(WINEPREFIX="$prefix" WINEARCH="$QUILLON_WINEARCH" WINEDEBUG=-all
-                WINELOADER="$QUILLON_WINE" WINESERVER="$QUILLON_WINESERVER")
+                WINELOADER="$QUILLON_WINE" WINESERVER="$QUILLON_WINESERVER"
+                QUILLON_WARM_UP="${QUILLON_WARM_UP:-}")
     if [ "$(id -u)" -eq 0 ]; then
         local home
         home=$(getent passwd "$QUILLON_WINE_USER" | cut -d: -f6)
@@ -194,6 +195,11 @@ session_body='
         # Start Wine'"'"'s own background processes now, away from any pipe: started by a test
         # program they would inherit its output and keep the reader waiting for the end.
         "$WINELOADER" wineboot </dev/null >/dev/null 2>&1
+        # Whatever a test program starts on demand is started here too, by listing the tests
+        # of each GoogleTest program of the build ($QUILLON_WARM_UP) away from any pipe.
+        for program in ${QUILLON_WARM_UP:-}; do
+            "$WINELOADER" "$program" --gtest_list_tests </dev/null >/dev/null 2>&1
+        done
         "$@"; rc=$?
         "$WINESERVER" -k
         exit $rc'

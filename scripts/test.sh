@@ -60,7 +60,8 @@ wine_tests() {
     local label=$1 prefix=$2 dir=$3 note=$4; shift 4
     prepare_prefix "$prefix"
     give_to_wine_user "$dir"
-    in_display "$prefix" ctest --test-dir "$dir" -j1 --output-on-failure --timeout 300 "$@" \
+    QUILLON_WARM_UP=$(find "$QUILLON_ROOT/$dir/tests" -name '*_tests.exe' | tr '\n' ' ') \
+        in_display "$prefix" ctest --test-dir "$dir" -j1 --output-on-failure --timeout 300 "$@" \
         2>&1 | tee "$logdir/$label.log" | grep -vE '^ *([0-9]+/[0-9]+ Test +#[0-9]+: .* Passed|Start +[0-9]+:)' | tail -n 60
     record "$label" "$logdir/$label.log" "${PIPESTATUS[0]}" "$note"
 }

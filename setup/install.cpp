@@ -15,6 +15,9 @@ namespace {
 
 const char* const VISUAL_STUDIO_KEY = "SOFTWARE\\Microsoft\\VisualStudio";
 
+const char* const kCannotCreate = "Error: cannot create install folder";
+const char* const kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
+
 // "Already exists" is also the answer for a file of that name, which is no folder to install in.
 bool IsExistingFolder(const std::string& path)
 {
@@ -24,7 +27,110 @@ bool IsExistingFolder(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Asks until a folder exists; false when the user gave up.
+bool HoldsEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    FindEntries((folder + "\\*.*").c_str(), names, AnyEntry);
+    for (const std::string& name : names)
+        if (name != "." && name != "..")
+            return true;
+    return false;
+}
+
+std::string Lower(std::string text)
+{
+    if (!text.empty())
+        CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// The package is the current folder; its library folder is copied from, never into.
+bool IsInPackage(const std::string& folder)
+{
+    char current[MAX_PATH] = "";
+    const DWORD length = GetCurrentDirectoryA(MAX_PATH, current);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    return IdentifyFolder(NormalizeFolder(folder)) == IdentifyFolder(NormalizeFolder(current)) ||
+           IsSameOrBelow(folder, std::string(current) + "\\Quillon");
+}
+
+// True when a deletion that waits for the restart (an earlier uninstall's, whose program was
+// still running) would take the folder or something in it.
+bool RestartDeletesWithin(const std::string& folder)
+{
+    RegKey sessionManager;
+    if (sessionManager.Open(HKEY_LOCAL_MACHINE, kSessionManager, KEY_READ) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(sessionManager.Get(), "PendingFileRenameOperations", nullptr, &type,
+                         nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_MULTI_SZ)
+        return false;
+    std::string data(size, '\0');
+    if (size == 0 || RegQueryValueExA(sessionManager.Get(), "PendingFileRenameOperations", nullptr,
+                                      &type, reinterpret_cast<BYTE*>(&data[0]),
+                                      &size) != ERROR_SUCCESS)
+        return false;
+    data.resize(size);
+    std::vector<std::string> strings;
+    for (size_t start = 0; start < data.size();) {
+        size_t end = data.find('\0', start);
+        if (end == std::string::npos)
+            end = data.size();
+        strings.push_back(data.substr(start, end - start));
+        start = end + 1;
+    }
+    const std::string ours = Lower(NormalizeFolder(folder));
+    // Pairs of source and target; an empty target is a deletion.
+    for (size_t i = 0; i + 1 < strings.size(); i += 2) {
+        if (!strings[i + 1].empty())
+            continue;
+        std::string path = strings[i];
+        if (path.compare(0, 4, "\\??\\") == 0)
+            path.erase(0, 4);
+        // What still exists is compared by identity; what is gone by its normalised text.
+        const std::string pending = Lower(NormalizeFolder(path));
+        if (IsSameOrBelow(path, folder) || pending == ours ||
+            pending.compare(0, ours.size() + 1, ours + "\\") == 0)
+            return true;
+    }
+    return false;
+}
+
+// Creates the chosen folder if need be and says why it cannot be the install folder; empty
+// when it can. A folder created here and then refused is removed again.
+std::string PrepareInstallFolder(const std::string& folder, const std::string& recordedFolder)
+{
+    const std::string normalized = NormalizeFolder(folder);
+    // A relative path would be created inside the package, and the uninstall could never find it.
+    if (normalized.empty())
+        return kCannotCreate;
+    const bool hadEntries = IdentifyFolder(normalized).valid && HoldsEntries(normalized);
+    const bool created = CreateDirectoryA(folder.c_str(), nullptr) != FALSE;
+    if (!created && !IsExistingFolder(folder))
+        return kCannotCreate;
+
+    std::string refusal;
+    // The uninstall removes this folder with everything in it, so a drive root or a system
+    // folder, however spelled, is refused like a folder that cannot be created.
+    if (!IsOwnableFolder(folder))
+        refusal = kCannotCreate;
+    else if (IsInPackage(folder))
+        refusal = "Error: the install folder must lie outside the package:\n" + folder;
+    else if (hadEntries &&
+             !(IdentifyFolder(normalized) == IdentifyFolder(NormalizeFolder(recordedFolder))))
+        refusal = "Error: the install folder must be new or empty:\n" + folder;
+    else if (RestartDeletesWithin(folder))
+        refusal = "Error: an earlier uninstall removes this folder at the next restart:\n" +
+                  folder + "\nRestart the computer, then install again.";
+    if (!refusal.empty() && created)
+        RemoveDirectoryA(folder.c_str());
+    return refusal;
+}
+
+// Asks until a folder is ready; false when the user gave up.
 bool ChooseInstallFolder(const std::string& recordedFolder, HWND progressWindow,
                          std::string& installFolder)
 {
@@ -33,18 +139,16 @@ bool ChooseInstallFolder(const std::string& recordedFolder, HWND progressWindow,
         if (dialog.ShowModal(progressWindow, 0, GetModuleHandleA(nullptr)) != IDOK)
             return false;
         installFolder = dialog.folder;
-        // The uninstall removes this folder with everything in it, so a drive root, a system
-        // folder or a relative path is refused here like a folder that cannot be created.
-        if (IsOwnableFolder(installFolder) &&
-            (CreateDirectoryA(installFolder.c_str(), nullptr) || IsExistingFolder(installFolder)))
+        const std::string refusal = PrepareInstallFolder(installFolder, recordedFolder);
+        if (refusal.empty())
             return true;
-        MessageBoxA(progressWindow, "Error: cannot create install folder", "Setup", MB_ICONERROR);
+        MessageBoxA(progressWindow, refusal.c_str(), "Setup", MB_ICONERROR);
     }
 }
 
 // Copies the wizard into the first version, highest first, that has both wizard folders.
 // Returns the "InstallDir" the search leaves: the taken version's, else the last one read.
-std::string InstallWizard(const RegKey& visualStudio)
+std::string InstallWizard(const RegKey& visualStudio, unsigned& notCopied)
 {
     std::string ideFolder;
     std::vector<std::string> versions;
@@ -61,18 +165,18 @@ std::string InstallWizard(const RegKey& visualStudio)
         const std::string projects = ideFolder + "..\\..\\vc7\\vcprojects";
         const std::string wizards = ideFolder + "..\\..\\vc7\\VCWizards";
         if (qualifies && PathExists(projects) && PathExists(wizards)) {
-            CopyFolderTree("AppWizard\\vcprojects", projects);
-            CopyFolderTree("AppWizard\\VCWizards", wizards);
+            notCopied += CopyFolderTree("AppWizard\\vcprojects", projects);
+            notCopied += CopyFolderTree("AppWizard\\VCWizards", wizards);
             break;
         }
     }
     return ideFolder;
 }
 
-void SetText(const RegKey& key, const char* name, const std::string& text)
+bool SetText(const RegKey& key, const char* name, const std::string& text)
 {
-    RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
+    return RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -85,26 +189,39 @@ void RunInstall(const std::string& recordedFolder, HWND progressWindow)
         return;
     }
 
-    CopyFolderTree("Quillon", installFolder);
+    unsigned notCopied = CopyFolderTree("Quillon", installFolder);
 
     RegKey visualStudio;
     visualStudio.Open(HKEY_LOCAL_MACHINE, VISUAL_STUDIO_KEY, KEY_READ);
-    const std::string ideFolder = InstallWizard(visualStudio);
+    const std::string ideFolder = InstallWizard(visualStudio, notCopied);
 
     UnregisterHelp("Quillon");
-    RegisterHelp(installFolder + "\\Help", "Quillon", "Quillon", "Quillon library help");
+    const bool helpRegistered =
+        RegisterHelp(installFolder + "\\Help", "Quillon", "Quillon", "Quillon library help");
 
-    RemoveVcDirectory(recordedFolder);
-    AddVcDirectory("Include Dirs", installFolder);
-    AddVcDirectory("Library Dirs", installFolder);
+    // Each edit runs whatever the one before it did.
+    bool listsUpdated = RemoveVcDirectory(recordedFolder);
+    listsUpdated = AddVcDirectory("Include Dirs", installFolder) && listsUpdated;
+    listsUpdated = AddVcDirectory("Library Dirs", installFolder) && listsUpdated;
 
+    // Written even after failures, so that the uninstall can clean up.
     RegKey entry;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, const_cast<char*>(""),
-                    REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, entry.Slot(), nullptr);
-    SetText(entry, "DisplayName", "Quillon library");
-    SetText(entry, "UninstallString", "\"" + installFolder + "\\setup.exe\" /uninstall");
-    SetText(entry, "InstallDir", installFolder);
-    SetText(entry, "IDEDir", ideFolder);
+    bool entryWritten =
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, const_cast<char*>(""),
+                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, entry.Slot(),
+                        nullptr) == ERROR_SUCCESS;
+    entryWritten = SetText(entry, "DisplayName", "Quillon library") && entryWritten;
+    entryWritten = SetText(entry, "UninstallString",
+                           "\"" + installFolder + "\\setup.exe\" /uninstall") && entryWritten;
+    entryWritten = SetText(entry, "InstallDir", installFolder) && entryWritten;
+    entryWritten = SetText(entry, "IDEDir", ideFolder) && entryWritten;
 
-    PostMessageA(progressWindow, WM_COMMAND, CMD_INSTALLED, 0);
+    const WORD failed = (notCopied ? INCOMPLETE_FILES : 0) |
+                        (helpRegistered ? 0 : INCOMPLETE_HELP) |
+                        (listsUpdated ? 0 : INCOMPLETE_LISTS) |
+                        (entryWritten ? 0 : INCOMPLETE_ENTRY);
+    if (failed)
+        PostMessageA(progressWindow, WM_COMMAND, MAKEWPARAM(CMD_INCOMPLETE, failed), notCopied);
+    else
+        PostMessageA(progressWindow, WM_COMMAND, CMD_INSTALLED, 0);
 }

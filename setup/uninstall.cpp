@@ -33,8 +33,10 @@ void RunUninstall(const std::string& recordedFolder, HWND progressWindow)
             DeleteFileA((projects + name).c_str());
     }
 
+    // The install folder is wholly ours (the install took only a new or empty one), so its
+    // read-only files go too: the restart could not delete them.
     if (!recordedFolder.empty())
-        RemoveFolderTree(recordedFolder);
+        RemoveFolderTree(recordedFolder, ClearReadOnlyFiles);
 
     RegKey uninstallKeys;
     uninstallKeys.Open(HKEY_LOCAL_MACHINE, UNINSTALL_PARENT_KEY, KEY_ALL_ACCESS);

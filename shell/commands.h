@@ -1,9 +1,20 @@
 #pragma once
 // Completion codes that the setup procedure posts to the progress window as WM_COMMAND
-// identifiers: the character codes of '{', '|' and '}'.
+// identifiers: the character codes of '{', '|', '}' and '~'.
 
 enum CompletionCode {
     CMD_INSTALLED = 123,
     CMD_UNINSTALLED = 124,
     CMD_ABORTED = 125,
+    // An install that went through with failures: the notification code (the high word of
+    // wParam) holds the IncompleteStep flags, lParam the number of files that were not copied.
+    // Plain numbers, so that a stray message can at worst show a wrong text.
+    CMD_INCOMPLETE = 126,
+};
+
+enum IncompleteStep {
+    INCOMPLETE_FILES = 1,
+    INCOMPLETE_HELP = 2,
+    INCOMPLETE_LISTS = 4,
+    INCOMPLETE_ENTRY = 8,
 };

@@ -51,11 +51,17 @@ void FolderDialog::Browse()
     info.lpszTitle = "Select installation folder:\n(e.g. C:\\Program Files\\)";
     info.ulFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX | BIF_NONEWFOLDERBUTTON;
 
-    const ItemList chosen(SHBrowseForFolderA(&info));
-    if (!chosen)
-        return;
+    // The new dialog style needs COM on the calling thread, here the worker, apartment threaded.
+    const HRESULT com = CoInitialize(nullptr);
     char path[MAX_PATH];
-    if (!SHGetPathFromIDListA(chosen.get(), path))
+    bool found = false;
+    {
+        const ItemList chosen(SHBrowseForFolderA(&info));
+        found = chosen && SHGetPathFromIDListA(chosen.get(), path);
+    }
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    if (!found)
         return;
     // Appended as it stands: the root of a drive already ends in a backslash and gets a second.
     const std::string text = std::string(path) + "\\Quillon";

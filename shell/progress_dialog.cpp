@@ -37,9 +37,29 @@ void ProgressDialog::OnDestroy()
     PostQuitMessage(0);
 }
 
-void ProgressDialog::OnCommand(WORD id, WORD, LPARAM)
+namespace {
+
+std::string IncompleteInstallText(WORD steps, LPARAM filesNotCopied)
 {
-    const char* text;
+    std::string text = "The Quillon installation is incomplete:";
+    if (steps & INCOMPLETE_FILES)
+        text += "\n" + std::to_string(static_cast<unsigned long>(filesNotCopied)) +
+                " library files not copied";
+    if (steps & INCOMPLETE_HELP)
+        text += "\nhelp not registered";
+    if (steps & INCOMPLETE_LISTS)
+        text += "\ndirectory lists not updated";
+    if (steps & INCOMPLETE_ENTRY)
+        text += "\nuninstall entry not written";
+    return text;
+}
+
+}  // namespace
+
+void ProgressDialog::OnCommand(WORD id, WORD code, LPARAM lParam)
+{
+    std::string text;
+    UINT icon = MB_ICONINFORMATION;
     switch (id) {
     case CMD_INSTALLED:
         text = "Quillon installed successfully";
@@ -50,12 +70,16 @@ void ProgressDialog::OnCommand(WORD id, WORD, LPARAM)
     case CMD_ABORTED:
         text = "Installation aborted";
         break;
+    case CMD_INCOMPLETE:
+        text = IncompleteInstallText(code, lParam);
+        icon = MB_ICONWARNING;
+        break;
     default:
         return;
     }
     // The object may be gone once the message box returns (its window destroyed meanwhile by a
     // second code), so only the saved window handle is used afterwards.
     HWND window = handle;
-    MessageBoxA(window, text, "Setup", MB_OK | MB_ICONINFORMATION);
+    MessageBoxA(window, text.c_str(), "Setup", MB_OK | icon);
     DestroyWindow(window);
 }

@@ -63,33 +63,45 @@ namespace {
 
 // Runs edit on the text of every readable settings file; edit says whether to write it back.
 template <typename Edit>
-void EditEachSettingsFile(Edit edit)
+bool EditEachSettingsFile(Edit edit)
 {
+    bool allEdited = true;
     std::vector<std::string> paths;
     ListVcComponentsFiles(paths);
     for (const std::string& path : paths) {
         FileHandle file(OpenSettingsFile(path));
-        std::string text;
-        if (!ReadWholeFile(file.Get(), text))
+        if (file.Get() == INVALID_HANDLE_VALUE) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+                allEdited = false;
             continue;
-        if (edit(text))
-            ReplaceFileContent(path, file, text);
+        }
+        std::string text;
+        if (!ReadWholeFile(file.Get(), text)) {
+            // An empty file holds no list to edit.
+            if (!text.empty() || GetFileSize(file.Get(), nullptr) != 0)
+                allEdited = false;
+            continue;
+        }
+        if (edit(text) && !ReplaceFileContent(path, file, text))
+            allEdited = false;
     }
+    return allEdited;
 }
 
 }  // namespace
 
-void AddVcDirectory(const std::string& listName, const std::string& folder)
+bool AddVcDirectory(const std::string& listName, const std::string& folder)
 {
     // Without the list, or without the line end after it, the file is not rewritten at all.
-    EditEachSettingsFile(
+    return EditEachSettingsFile(
         [&](std::string& text) { return AddListEntry(text, listName, folder); });
 }
 
-void RemoveVcDirectory(const std::string& folder)
+bool RemoveVcDirectory(const std::string& folder)
 {
     // A readable file is written back even when nothing was removed.
-    EditEachSettingsFile([&](std::string& text) {
+    return EditEachSettingsFile([&](std::string& text) {
         RemoveListEntries(text, folder);
         return true;
     });

@@ -15,8 +15,12 @@ void ListVcComponentsFiles(std::vector<std::string>& paths);
 // size first). An empty file, a short read and a file of 4 GB or more give false.
 bool ReadWholeFile(HANDLE file, std::string& text);
 
+// Both edits return false when a settings file exists but could not be opened (an IDE holds it),
+// read or replaced; a user without a settings file, an empty one or one without the list is
+// no failure.
+
 // Appends the folder (less one trailing backslash) to the first list of that name in each file.
-void AddVcDirectory(const std::string& listName, const std::string& folder);
+bool AddVcDirectory(const std::string& listName, const std::string& folder);
 
 // Removes every whole entry of the folder from each file, in whatever line it stands.
-void RemoveVcDirectory(const std::string& folder);
+bool RemoveVcDirectory(const std::string& folder);

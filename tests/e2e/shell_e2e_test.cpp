@@ -101,7 +101,7 @@ TEST(ProgressDialog, OtherCommandsEscapeEnterAndTheCloseBoxLeaveItOpen)
     HWND progress = probe.WaitForProgress();
     ASSERT_NE(progress, nullptr);
 
-    const WPARAM ignored[] = {IDOK, IDCANCEL, 0, 122, 126, 1000, 0xFFFF, MAKEWPARAM(7, 1)};
+    const WPARAM ignored[] = {IDOK, IDCANCEL, 0, 122, 127, 1000, 0xFFFF, MAKEWPARAM(7, 1)};
     for (WPARAM command : ignored)
         EXPECT_TRUE(ChildProcess::PostCommand(progress, command));
     EXPECT_TRUE(PostMessageA(progress, WM_KEYDOWN, VK_ESCAPE, 0x00010001));

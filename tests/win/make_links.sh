@@ -1,6 +1,6 @@
 #!/bin/sh
-# Fixture for the link test: a folder tree in the Wine prefix's drive C with a Unix symbolic
-# link to a folder outside it, which Wine reports as a reparse point.
+# Fixture for the link tests: a folder tree in the Wine prefix's drive C with Unix symbolic links
+# to a folder outside it and to the Windows folder, which Wine reports as reparse points.
 set -e
 root="${WINEPREFIX:?}/drive_c/quillon-link-test"
 rm -rf "$root"
@@ -10,3 +10,4 @@ printf 'deep' > "$root/target/sub/deep.txt"
 printf 'a' > "$root/tree/a.txt"
 printf 'r' > "$root/tree/real/r.txt"
 ln -s "$root/target" "$root/tree/link"
+ln -s "${WINEPREFIX:?}/drive_c/windows" "$root/windows-link"

@@ -102,10 +102,19 @@ TEST_F(RemoveFolderTreeTest, SchedulesReadOnlyFileAndKeepsItsAttributes)
     SetFileAttributesA((temp_ / "lib\\ro.h").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(RemoveFolderTreeTest, MissingFolderIsScheduledOnce)
+TEST_F(RemoveFolderTreeTest, ClearsReadOnlyFilesOnlyWhenAsked)
 {
-    EXPECT_TRUE(RemoveFolderTree(temp_ / "missing"));
-    EXPECT_EQ(PendingDeletes(), (std::vector<std::string>{temp_ / "missing"}));
+    MakeTree(temp_.Path(), {{"lib\\", ""}, {"lib\\sub\\", ""}, {"lib\\sub\\ro.h", "r"}});
+    SetFileAttributesA((temp_ / "lib\\sub\\ro.h").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(RemoveFolderTree(temp_ / "lib", ClearReadOnlyFiles));
+    EXPECT_FALSE(FolderExists(temp_ / "lib"));
+    EXPECT_EQ(PendingDeletes(), std::vector<std::string>());
+}
+
+TEST_F(RemoveFolderTreeTest, MissingFolderIsRefusedAndNothingScheduled)
+{
+    EXPECT_FALSE(RemoveFolderTree(temp_ / "missing"));
+    EXPECT_EQ(PendingDeletes(), std::vector<std::string>());
 }
 
 TEST_F(RemoveFolderTreeTest, ResolvesDotsBeforeRemoving)
@@ -151,48 +160,95 @@ TEST_F(RemoveFolderTreeTest, LeavesLinkTargetIntact)
     EXPECT_FALSE(FolderExists(std::string(root) + "\\tree\\real"));
 }
 
-struct GuardCase {
-    const char* path;
-    bool ownable;
-};
-
-class IsOwnableFolderTest : public ::testing::TestWithParam<GuardCase> {};
-
-TEST_P(IsOwnableFolderTest, Decides)
+std::string Env(const char* name)
 {
-    EXPECT_EQ(IsOwnableFolder(GetParam().path), GetParam().ownable) << GetParam().path;
+    char value[MAX_PATH] = "";
+    const DWORD length = GetEnvironmentVariableA(name, value, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? value : "";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, IsOwnableFolderTest,
-    ::testing::Values(
-        GuardCase{"C:\\Program Files\\Quillon", true}, GuardCase{"C:\\Quillon", true},
-        GuardCase{"D:\\Libs\\Quillon\\", true}, GuardCase{"C:/Program Files/Quillon", true},
-        GuardCase{"\\\\server\\share\\Quillon", true},
-        GuardCase{"C:\\users\\someone\\Projects", true},
-        GuardCase{"C:\\windows\\..\\Quillon", true},
-        GuardCase{"", false}, GuardCase{"Quillon", false}, GuardCase{".", false},
-        GuardCase{"\\Quillon", false}, GuardCase{"C:Quillon", false}, GuardCase{"C:", false},
-        GuardCase{"C:\\", false}, GuardCase{"c:\\\\", false}, GuardCase{"C:/", false},
-        GuardCase{"C:\\Quillon\\..", false}, GuardCase{"C:\\Program Files\\.\\", false},
-        GuardCase{"C:\\Program Files", false}, GuardCase{"c:\\PROGRAM FILES\\", false},
-        GuardCase{"C:\\Program Files\\Common Files", false}, GuardCase{"C:\\windows", false},
-        GuardCase{"C:\\Windows\\System32", false}, GuardCase{"C:/windows/", false},
-        GuardCase{"C:\\ProgramData", false}, GuardCase{"C:\\users", false},
-        GuardCase{"C:\\users\\Public", false}, GuardCase{"C:\\users\\someone", false},
-        GuardCase{"C:\\users\\someone\\Desktop", false},
-        GuardCase{"C:\\users\\someone\\Documents", false},
-        GuardCase{"C:\\users\\someone\\My Documents\\", false},
-        GuardCase{"\\\\server", false}, GuardCase{"\\\\server\\share", false},
-        GuardCase{"\\\\server\\share\\", false}));
-
-TEST(IsOwnableFolder, RefusesThisUsersFolders)
+// Drive C as Wine shows it through drive Z, the root of the Unix file system.
+std::string DriveCThroughZ()
 {
-    char profile[MAX_PATH] = "";
-    ASSERT_TRUE(GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH) > 0);
-    for (const char* below : {"", "\\Desktop", "\\Documents", "\\AppData\\Local", "\\AppData\\Roaming"})
-        EXPECT_FALSE(IsOwnableFolder(std::string(profile) + below)) << below;
-    EXPECT_TRUE(IsOwnableFolder(std::string(profile) + "\\AppData\\Local\\Temp\\x"));
+    std::string prefix = Env("WINEPREFIX");
+    for (char& c : prefix)
+        if (c == '/')
+            c = '\\';
+    return "Z:" + prefix + "\\drive_c";
+}
+
+std::string ShortName(const std::string& path)
+{
+    char name[MAX_PATH] = "";
+    const DWORD length = GetShortPathNameA(path.c_str(), name, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? name : "";
+}
+
+// Real folders, each decided in many spellings: what the file system says a folder is counts,
+// never how its name is written.
+class FolderGuardTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        MakeTree("C:\\", {{"QuillonGuard\\", ""}, {"QuillonGuard\\ordinary\\", ""},
+                           {"Prog\\", ""}, {"users\\someone\\", ""},
+                           {"users\\someone\\Projects\\", ""},
+                           {"users\\someone\\Desktop\\", ""},
+                           {"users\\someone\\Documents\\", ""},
+                           {"Program Files\\Quillon\\", ""}});
+    }
+    void TearDown() override
+    {
+        for (const char* folder : {"C:\\QuillonGuard", "C:\\Prog", "C:\\users\\someone",
+                                   "C:\\Program Files\\Quillon"})
+            DeleteTreeForTest(folder);
+    }
+};
+
+TEST_F(FolderGuardTest, RefusesProtectedFoldersAndTheirParentsHoweverSpelled)
+{
+    const std::string profile = Env("USERPROFILE");
+    const std::string programFiles = Env("ProgramFiles");
+    ASSERT_FALSE(programFiles.empty());
+    ASSERT_NE(ShortName(programFiles), programFiles);
+    for (const std::string& path : {
+             std::string("C:\\windows"), std::string("c:/WINDOWS/"), std::string("C:\\windows."),
+             std::string("C:\\windows. ."), std::string("\\\\?\\C:\\windows"),
+             std::string("\\\\.\\C:\\windows"), std::string("C:\\windows\\system32\\.."),
+             std::string("C:\\QuillonGuard\\..\\windows"), std::string("C:\\windows\\system32"),
+             DriveCThroughZ() + "\\windows", programFiles, ShortName(programFiles),
+             programFiles + "\\Common Files", ShortName(programFiles + "\\Common Files"),
+             "\\\\?\\" + ShortName(programFiles), std::string("C:\\ProgramData"),
+             std::string("C:\\users"), std::string("C:\\users\\Public"),
+             std::string("C:\\users\\someone"), std::string("C:\\users\\someone\\Desktop"),
+             std::string("C:\\USERS\\SOMEONE\\documents\\"), profile, profile + "\\Desktop",
+             profile + "\\AppData\\Local", profile + "\\AppData\\Roaming",
+             // Drive roots, and what holds one further down.
+             std::string("C:\\"), std::string("C:"), std::string("\\\\?\\C:\\"), std::string("Z:\\"),
+             DriveCThroughZ(), DriveCThroughZ() + "\\..",
+             // A link to a protected folder, made by the link fixture.
+             std::string("C:\\quillon-link-test\\windows-link"),
+             // What cannot be identified: missing folders, files, other machines' shares.
+             std::string("C:\\QuillonGuard\\missing"), std::string("C:\\windows\\win.ini"),
+             std::string("\\\\localhost\\C$\\QuillonGuard\\ordinary"),
+             std::string("\\\\server\\share"), std::string("\\\\server\\share\\"),
+             std::string(""), std::string("QuillonGuard"), std::string("\\QuillonGuard"),
+             std::string("C:QuillonGuard"), std::string(".")})
+        EXPECT_FALSE(IsOwnableFolder(path)) << path;
+}
+
+TEST_F(FolderGuardTest, AcceptsOrdinaryFoldersHoweverSpelled)
+{
+    for (const std::string& path : {
+             std::string("C:\\QuillonGuard\\ordinary"), std::string("c:/quillonguard/ORDINARY/"),
+             std::string("C:\\QuillonGuard\\ordinary\\."), std::string("C:\\QuillonGuard\\ordinary.."),
+             std::string("\\\\?\\C:\\QuillonGuard\\ordinary"),
+             std::string("C:\\windows\\..\\QuillonGuard\\ordinary"),
+             DriveCThroughZ() + "\\QuillonGuard\\ordinary", std::string("C:\\QuillonGuard"),
+             // Beside a protected folder, with a name that merely begins like it.
+             std::string("C:\\Prog"), std::string("C:\\Program Files\\Quillon"),
+             std::string("C:\\users\\someone\\Projects")})
+        EXPECT_TRUE(IsOwnableFolder(path)) << path;
 }
 
 }  // namespace
