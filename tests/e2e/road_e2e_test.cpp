@@ -159,7 +159,8 @@ protected:
     void TearDown() override
     {
         ResetSampleMachine();
-        for (const char* folder : {"C:\\Quillon", "C:\\Quillon2", "C:\\QuillonLinked"})
+        for (const char* folder : {"C:\\Quillon", "C:\\Quillon2", "C:\\QuillonLinked",
+                                   "C:\\Tools", "C:\\ReadOnlyPackage"})
             DeleteTreeForTest(folder);
     }
 
@@ -222,6 +223,27 @@ protected:
         const size_t close = command.find('"', 1);
         EXPECT_NE(close, std::string::npos) << command;
         return Run(command.substr(1, close - 1), command.substr(close + 2, command.size() - close - 3), {});
+    }
+
+    // As the machine restarts: the deletions waiting for it are carried out.
+    static void Restart()
+    {
+        ChildProcess restart;
+        ASSERT_TRUE(restart.Start("C:\\windows\\system32\\wineboot.exe", "-r", "C:\\"));
+        DWORD code = 0;
+        ASSERT_TRUE(restart.WaitForExit(code)) << restart.Error();
+    }
+
+    // Records folder as an earlier install's, so that the next run proposes it.
+    static void RecordInstallFolder(const std::string& folder)
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(key, "InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                       static_cast<DWORD>(folder.size() + 1));
+        RegCloseKey(key);
     }
 
     static void TakeMessage(ChildProcess& child, Outcome& outcome)
@@ -402,10 +424,7 @@ TEST_F(Road, RecordedUninstallRemovesOursKeepsTheirsAndFinishesAtRestart)
     EXPECT_EQ(ReadFileBytes(machine_.helpFolder + "MS.VSCC.hxn"), SampleCollectionFile());
     EXPECT_FALSE(FileExists(machine_.helpFolder + "Quillon.hxn"));
 
-    ChildProcess restart;
-    ASSERT_TRUE(restart.Start("C:\\windows\\system32\\wineboot.exe", "-r", "C:\\"));
-    DWORD code = 0;
-    ASSERT_TRUE(restart.WaitForExit(code)) << restart.Error();
+    Restart();
     EXPECT_FALSE(FolderExists(kDefaultFolder));
     EXPECT_EQ(WithoutSettings(SnapshotMachine()), WithoutSettings(before_));
 }
@@ -480,11 +499,126 @@ TEST_F(Road, UninstallLeavesTheTargetOfALinkInsideTheInstallFolder)
         << "the link fixture did not run";
     const Tree target = SnapshotTree("C:\\quillon-link-target");
     ASSERT_FALSE(target.empty());
-    Install({"C:\\QuillonLinked"});
+    // Not empty, so it is taken only as the folder of an earlier install.
+    RecordInstallFolder("C:\\QuillonLinked");
+    Install();
     const Outcome outcome = Uninstall();
     EXPECT_EQ(outcome.messages, std::vector<std::string>{"Quillon uninstalled"});
     EXPECT_EQ(SnapshotTree("C:\\quillon-link-target"), target);
     EXPECT_FALSE(FileExists("C:\\QuillonLinked\\readme.txt"));
+}
+
+// A folder of the user's that already holds files is no install folder: the uninstall would take
+// them along.
+TEST_F(Road, AFolderWithFilesIsRefusedAndKeepsThemThroughInstallAndUninstall)
+{
+    const Tree tools = {{"tool.exe", "mine"}, {"notes\\", ""}, {"notes\\todo.txt", "keep"}};
+    CreateDirectoryA("C:\\Tools", nullptr);
+    MakeTree("C:\\Tools", tools);
+    const Outcome outcome = Install({"C:\\Tools", "c:/tools/notes/..", "C:\\Quillon"});
+    EXPECT_EQ(outcome.messages,
+              (std::vector<std::string>{"Error: the install folder must be new or empty:\nC:\\Tools",
+                                        "Error: the install folder must be new or empty:\nc:/tools/notes/..",
+                                        "Quillon installed successfully"}));
+    ExpectInstalledInto("C:\\Quillon", kIde71);
+    EXPECT_EQ(Uninstall().messages, std::vector<std::string>{"Quillon uninstalled"});
+    Restart();
+    EXPECT_FALSE(FolderExists("C:\\Quillon"));
+    EXPECT_EQ(SnapshotTree("C:\\Tools"), tools);
+}
+
+// The package is copied from, never into: not into itself, nor below its library folder.
+TEST_F(Road, ThePackageAndItsLibraryFolderAreRefused)
+{
+    const Tree package = SnapshotTree(kPackage);
+    const std::string inLibrary = kPackage + "\\Quillon\\Quillon";
+    const Outcome outcome = Install({kPackage.c_str(), inLibrary.c_str(), "C:\\Quillon"});
+    EXPECT_EQ(outcome.messages,
+              (std::vector<std::string>{
+                  "Error: the install folder must lie outside the package:\n" + kPackage,
+                  "Error: the install folder must lie outside the package:\n" + inLibrary,
+                  "Quillon installed successfully"}));
+    ExpectInstalledInto("C:\\Quillon", kIde71);
+    EXPECT_EQ(Uninstall().messages, std::vector<std::string>{"Quillon uninstalled"});
+    Restart();
+    EXPECT_EQ(SnapshotTree(kPackage), package);
+}
+
+// An uninstall that left its running program for the restart has scheduled the folder too; an
+// install there before the restart would lose its files to it.
+TEST_F(Road, InstallBeforeTheRestartOfAnUninstallIsRefusedThere)
+{
+    Install();
+    EXPECT_EQ(Uninstall().messages, std::vector<std::string>{"Quillon uninstalled"});
+    const std::vector<std::string> pending = PendingDeletes();
+    const std::string shortName = [] {
+        char name[MAX_PATH] = "";
+        GetShortPathNameA(kDefaultFolder.c_str(), name, MAX_PATH);
+        return std::string(name);
+    }();
+    const Outcome outcome = Install({"", shortName.c_str(), "C:\\Quillon"});
+    const std::string refusal = "Error: an earlier uninstall removes this folder at the next "
+                                "restart:\n";
+    const std::string advice = "\nRestart the computer, then install again.";
+    EXPECT_EQ(outcome.messages,
+              (std::vector<std::string>{refusal + kDefaultFolder + advice,
+                                        refusal + shortName + advice,
+                                        "Quillon installed successfully"}));
+    EXPECT_EQ(PendingDeletes(), pending);
+    Restart();
+    EXPECT_FALSE(FolderExists(kDefaultFolder));
+    ExpectInstalledInto("C:\\Quillon", kIde71);
+}
+
+// From read-only media the library arrives read-only; the uninstall still takes all of it.
+TEST_F(Road, ReadOnlyFilesOfTheInstallFolderGoWithTheUninstall)
+{
+    const std::string package = "C:\\ReadOnlyPackage";
+    CreateDirectoryA(package.c_str(), nullptr);
+    MakeTree(package, SnapshotTree(kPackage));
+    for (const auto& entry : SnapshotTree(package + "\\Quillon"))
+        if (entry.first.back() != '\\')
+            SetFileAttributesA((package + "\\Quillon\\" + entry.first).c_str(), FILE_ATTRIBUTE_READONLY);
+    const Outcome outcome = Run(package + "\\setup.exe", "", {"C:\\Quillon"});
+    EXPECT_EQ(outcome.messages, std::vector<std::string>{"Quillon installed successfully"});
+    EXPECT_TRUE(GetFileAttributesA("C:\\Quillon\\readme.txt") & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Uninstall().messages, std::vector<std::string>{"Quillon uninstalled"});
+    Restart();
+    EXPECT_FALSE(FolderExists("C:\\Quillon"));
+    EXPECT_EQ(SnapshotTree(package + "\\Quillon"), SnapshotTree(kPackage + "\\Quillon"));
+}
+
+// A file held by another program, a help file another program damaged, a settings file an IDE
+// holds open: the install goes through, says what failed, and leaves the uninstall to clean up.
+TEST_F(Road, FailuresMakeTheInstallIncompleteAndTheUninstallStillCleansUp)
+{
+    const std::string damaged = "not a help file";
+    WriteFileBytes(machine_.helpFolder + "MS.VSCC.hxn", damaged);
+    CreateDirectoryA("C:\\Quillon", nullptr);
+    RecordInstallFolder("C:\\Quillon");
+    WriteFileBytes("C:\\Quillon\\readme.txt", "held");
+    HANDLE held = CreateFileA("C:\\Quillon\\readme.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    HANDLE settings = CreateFileA(kAliceSettings, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ASSERT_NE(settings, INVALID_HANDLE_VALUE);
+    const Outcome outcome = Install();
+    CloseHandle(held);
+    CloseHandle(settings);
+    EXPECT_EQ(outcome.messages,
+              std::vector<std::string>{"The Quillon installation is incomplete:\n"
+                                       "1 library files not copied\nhelp not registered\n"
+                                       "directory lists not updated"});
+    EXPECT_EQ(outcome.exitCode, 0u);
+    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallDir"),
+              std::string("C:\\Quillon", 11));
+    EXPECT_EQ(ReadFileBytes(kAliceSettings), SAMPLE_VCCOMPONENTS_ALICE);
+    EXPECT_EQ(Uninstall().messages, std::vector<std::string>{"Quillon uninstalled"});
+    Restart();
+    EXPECT_FALSE(FolderExists("C:\\Quillon"));
+    EXPECT_EQ(ReadFileBytes(machine_.helpFolder + "MS.VSCC.hxn"), damaged);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 }  // namespace
