@@ -2,6 +2,8 @@
 
 #include "find_entries.h"
 
+#include <windows.h>
+
 std::string WithTrailingBackslash(const std::string& path)
 {
     if (!path.empty() && path.back() != '\\')

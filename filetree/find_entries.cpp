@@ -1,29 +1,46 @@
 #include "find_entries.h"
 
-FindHandle::~FindHandle()
-{
-    if (handle_ != INVALID_HANDLE_VALUE)
-        FindClose(handle_);
-}
+#include "win32/handle.h"
 
-bool FindHandle::Open(const char* pattern)
-{
-    if (handle_ != INVALID_HANDLE_VALUE)
-        FindClose(handle_);
-    handle_ = FindFirstFileA(pattern, &record_);
-    return handle_ != INVALID_HANDLE_VALUE;
-}
+namespace {
 
-void FindHandle::ForEachEntry(NameCollector& consumer, EntryFilter filter)
-{
-    if (handle_ == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const bool isFolder = (record_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (filter == AnyEntry || (filter == FilesOnly ? !isFolder : isFolder))
-            consumer(record_);
-    } while (FindNextFileA(handle_, &record_));
-}
+// Appends each accepted entry's long name to a vector of names.
+class NameCollector {
+public:
+    explicit NameCollector(std::vector<std::string>* names) : names_(names) {}
+    void operator()(const WIN32_FIND_DATAA& entry) { names_->emplace_back(entry.cFileName); }
+
+private:
+    std::vector<std::string>* names_;
+};
+
+// One open search and its current entry record; closes the search when it goes.
+class FindHandle {
+public:
+    bool Open(const char* pattern)
+    {
+        *search_.Slot() = FindFirstFileA(pattern, &record_);
+        return search_.IsOpen();
+    }
+
+    // Hands every entry that the filter accepts to the consumer, starting with the first one.
+    void ForEachEntry(NameCollector& consumer, EntryFilter filter)
+    {
+        if (!search_.IsOpen())
+            return;
+        do {
+            const bool isFolder = (record_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            if (filter == AnyEntry || (filter == FilesOnly ? !isFolder : isFolder))
+                consumer(record_);
+        } while (FindNextFileA(search_.Get(), &record_));
+    }
+
+private:
+    FindSearch search_;
+    WIN32_FIND_DATAA record_ = {};
+};
+
+}  // namespace
 
 void FindEntries(const char* pattern, std::vector<std::string>& names, EntryFilter filter)
 {
@@ -33,10 +50,4 @@ void FindEntries(const char* pattern, std::vector<std::string>& names, EntryFilt
     std::vector<std::string>().swap(names);
     NameCollector collector(&names);
     search.ForEachEntry(collector, filter);
-}
-
-bool PathExists(const std::string& path)
-{
-    FindHandle search;
-    return search.Open(path.c_str());
 }

@@ -1,8 +1,11 @@
 #include "folder_guard.h"
 
 #include "find_entries.h"
+#include "win32/file_system.h"
+#include "win32/handle.h"
+#include "win32/reg_key.h"
+#include "win32/system_functions.h"
 
-#include <windows.h>
 #include <shlobj.h>
 
 #include <vector>
@@ -52,12 +55,6 @@ std::string ParentOf(const std::string& normalized)
     return normalized.substr(0, slash);
 }
 
-bool IsLink(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
 std::string KnownFolder(int csidl)
 {
     char path[MAX_PATH] = "";
@@ -66,29 +63,16 @@ std::string KnownFolder(int csidl)
     return path;
 }
 
-bool IsWow64()
-{
-    typedef BOOL(WINAPI * IsWow64Function)(HANDLE, PBOOL);
-    const auto isWow64 = reinterpret_cast<IsWow64Function>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
-    BOOL wow64 = FALSE;
-    return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
-}
-
 // A folder of the native (64-bit) registry view, which a 32-bit program is not shown.
 std::string NativeFolder(const char* value)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
-                      KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+    RegKey key;
+    std::string path;
+    if (key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                 KEY_READ | KEY_WOW64_64KEY) != ERROR_SUCCESS ||
+        key.ReadString(value, path) != ERROR_SUCCESS)
         return std::string();
-    char path[MAX_PATH] = "";
-    DWORD size = sizeof path - 1;
-    DWORD type = 0;
-    const LONG read =
-        RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(path), &size);
-    RegCloseKey(key);
-    return read == ERROR_SUCCESS && type == REG_SZ ? std::string(path) : std::string();
+    return path;
 }
 
 // The identities of every protected folder and of every folder above one, however the
@@ -223,20 +207,18 @@ FolderIdentity IdentifyFolder(const std::string& path)
     if (!name.empty() && name.back() != '\\' && DepthBelowRoot(name) == 0)
         name += '\\';
     // Backup semantics open folders; links are followed to what they reach.
-    HANDLE handle = CreateFileA(name.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return identity;
+    const FileHandle handle(CreateFileA(name.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                        nullptr));
     BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(handle, &info) &&
+    if (handle.IsOpen() && GetFileInformationByHandle(handle.Get(), &info) &&
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         identity.volume = info.dwVolumeSerialNumber;
         identity.indexHigh = info.nFileIndexHigh;
         identity.indexLow = info.nFileIndexLow;
         identity.valid = true;
     }
-    CloseHandle(handle);
     return identity;
 }
 

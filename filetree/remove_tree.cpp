@@ -2,23 +2,10 @@
 
 #include "find_entries.h"
 #include "folder_guard.h"
+#include "win32/file_system.h"
+#include "win32/system_functions.h"
 
 namespace {
-
-typedef BOOL(WINAPI* MoveFileExFunction)(LPCSTR, LPCSTR, DWORD);
-
-bool IsLink(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-// Looked up on each use: a system without it simply keeps what is in use.
-MoveFileExFunction LookUpMoveFileEx()
-{
-    FARPROC address = GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "MoveFileExA");
-    return reinterpret_cast<MoveFileExFunction>(reinterpret_cast<void*>(address));
-}
 
 void RemoveOrSchedule(const std::string& folder, MoveFileExFunction moveFileEx)
 {

@@ -1,7 +1,8 @@
 #include "help_registration.h"
 
 #include "help_record_list.h"
-#include "reg_key.h"
+#include "win32/file_system.h"
+#include "win32/reg_key.h"
 
 #include <algorithm>
 
@@ -28,12 +29,24 @@ void EraseFirstNamed(HelpRecordList& list, const Record* (HelpRecordList::*as)(s
     }
 }
 
-bool Exists(const std::string& path)
+}  // namespace
+
+bool GetCommonHelpFolder(HKEY machineRoot, std::string& folder)
 {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    RegKey key;
+    if (key.Open(machineRoot, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                 KEY_READ) != ERROR_SUCCESS)
+        return false;
+    if (key.ReadString("Common AppData", folder) != ERROR_SUCCESS)
+        return false;
+    folder += "\\Microsoft Help\\";
+    return true;
 }
 
-}  // namespace
+bool GetCommonHelpFolder(std::string& folder)
+{
+    return GetCommonHelpFolder(HKEY_LOCAL_MACHINE, folder);
+}
 
 bool RegisterHelp(HKEY machineRoot, const std::string& helpFolder,
                   const std::string& namespaceName, const std::string& fileBase,

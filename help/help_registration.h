@@ -13,6 +13,10 @@
 // plug-in to copy from, is no failure: there is nothing to register with.
 bool RegisterHelp(const std::string& helpFolder, const std::string& namespaceName,
                   const std::string& fileBase, const std::string& description);
+// The help data folder: "Common AppData" followed by "\Microsoft Help\".
+bool GetCommonHelpFolder(std::string& folder);
+bool GetCommonHelpFolder(HKEY machineRoot, std::string& folder);
+
 // Deletes the namespace file and the first record named namespaceName in each list file.
 void UnregisterHelp(const std::string& namespaceName);
 

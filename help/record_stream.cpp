@@ -2,12 +2,11 @@
 
 #include "help_records.h"
 
-#include <bits/functexcept.h>
-
 #include <cstring>
 #include <limits>
 
 const char* const kDamagedFile = "Damaged file";
+const char* const kTooLarge = "Too large for a help record file";
 
 void RecordStream::CheckAvailable(uint32_t count) const
 {
@@ -45,7 +44,7 @@ void RecordStream::AppendBytes(const void* source, uint32_t count)
 {
     const uint64_t end = uint64_t(position_) + count;
     if (end > std::numeric_limits<uint32_t>::max())
-        std::__throw_length_error("help record image beyond 4 GiB");
+        throw kTooLarge;
     if (bytes_.size() < end)
         bytes_.resize(end);
     if (count)
@@ -63,7 +62,7 @@ void RecordStream::AppendU32(uint32_t value)
 void RecordStream::AppendText(const HelpText& text)
 {
     if (text.bytes.size() > std::numeric_limits<uint32_t>::max())
-        std::__throw_length_error("help text beyond 4 GiB");
+        throw kTooLarge;
     const uint32_t count = static_cast<uint32_t>(text.bytes.size());
     AppendU32(count);
     AppendBytes(text.bytes.data(), count);

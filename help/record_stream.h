@@ -7,9 +7,11 @@
 
 class HelpText;
 
-// Damage in a help record file is signalled by throwing this text itself (a plain const char*);
-// only HelpRecordList::Load and HelpRecordList::Save catch it.
+// Damage in a help record file, and an image too large for its 32-bit lengths, are signalled by
+// throwing these texts themselves (plain const char*); only HelpRecordList::Load and
+// HelpRecordList::Save catch them, the same in every build.
 extern const char* const kDamagedFile;
+extern const char* const kTooLarge;
 
 // A growable buffer with a read/write cursor (Position), the end of the readable region (Limit)
 // and, while a record is written, where its payload begins. Integers are 32-bit little-endian.

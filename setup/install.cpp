@@ -1,19 +1,20 @@
 #include "run_setup.h"
 
-#include "../help/help_registration.h"
-#include "../shell/commands.h"
-#include "../shell/folder_dialog.h"
-#include "../vcdirs/vc_directories.h"
+#include "commands.h"
 #include "copy_tree.h"
 #include "find_entries.h"
+#include "folder_choice.h"
 #include "folder_guard.h"
-#include "reg_key.h"
+#include "help_registration.h"
+#include "ide_layout.h"
+#include "vc_directories.h"
+#include "win32/file_system.h"
+#include "win32/reg_key.h"
 
 #include <vector>
 
 namespace {
 
-const char* const VISUAL_STUDIO_KEY = "SOFTWARE\\Microsoft\\VisualStudio";
 
 const char* const kCannotCreate = "Error: cannot create install folder";
 const char* const kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
@@ -21,10 +22,7 @@ const char* const kSessionManager = "System\\CurrentControlSet\\Control\\Session
 // "Already exists" is also the answer for a file of that name, which is no folder to install in.
 bool IsExistingFolder(const std::string& path)
 {
-    if (GetLastError() != ERROR_ALREADY_EXISTS)
-        return false;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(path);
 }
 
 bool HoldsEntries(const std::string& folder)
@@ -135,10 +133,8 @@ bool ChooseInstallFolder(const std::string& recordedFolder, HWND progressWindow,
                          std::string& installFolder)
 {
     for (;;) {
-        FolderDialog dialog(recordedFolder);
-        if (dialog.ShowModal(progressWindow, 0, GetModuleHandleA(nullptr)) != IDOK)
+        if (!AskInstallFolder(progressWindow, recordedFolder, installFolder))
             return false;
-        installFolder = dialog.folder;
         const std::string refusal = PrepareInstallFolder(installFolder, recordedFolder);
         if (refusal.empty())
             return true;
@@ -161,9 +157,8 @@ std::string InstallWizard(const RegKey& visualStudio, unsigned& notCopied)
         bool qualifies = false;
         if (opened == ERROR_SUCCESS)
             qualifies = versionKey.ReadString("InstallDir", ideFolder) == ERROR_SUCCESS;
-        // "InstallDir" ends in a backslash, so no separator goes in between.
-        const std::string projects = ideFolder + "..\\..\\vc7\\vcprojects";
-        const std::string wizards = ideFolder + "..\\..\\vc7\\VCWizards";
+        const std::string projects = WizardProjectsFolder(ideFolder);
+        const std::string wizards = WizardsFolder(ideFolder);
         if (qualifies && PathExists(projects) && PathExists(wizards)) {
             notCopied += CopyFolderTree("AppWizard\\vcprojects", projects);
             notCopied += CopyFolderTree("AppWizard\\VCWizards", wizards);

@@ -1,7 +1,7 @@
 #include "run_setup.h"
 
 #include "command_line.h"
-#include "reg_key.h"
+#include "win32/reg_key.h"
 
 const char* const UNINSTALL_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon";
 const char* const UNINSTALL_PARENT_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";

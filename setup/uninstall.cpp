@@ -1,11 +1,12 @@
 #include "run_setup.h"
 
-#include "../help/help_registration.h"
-#include "../shell/commands.h"
-#include "../vcdirs/vc_directories.h"
+#include "commands.h"
 #include "find_entries.h"
-#include "reg_key.h"
+#include "help_registration.h"
+#include "ide_layout.h"
 #include "remove_tree.h"
+#include "vc_directories.h"
+#include "win32/reg_key.h"
 
 #include <vector>
 
@@ -25,10 +26,10 @@ void RunUninstall(const std::string& recordedFolder, HWND progressWindow)
         entry.ReadString("IDEDir", ideFolder);
     }
     if (!ideFolder.empty()) {
-        RemoveFolderTree(ideFolder + "..\\..\\vc7\\VCWizards\\QuillonWiz");
-        const std::string projects = ideFolder + "..\\..\\vc7\\vcprojects\\";
+        RemoveFolderTree(OurWizardFolder(ideFolder));
+        const std::string projects = WizardProjectsFolder(ideFolder) + "\\";
         std::vector<std::string> names;
-        FindEntries((projects + "QuillonWiz.*").c_str(), names, FilesOnly);
+        FindEntries((projects + OUR_WIZARD_PROJECT_FILES).c_str(), names, FilesOnly);
         for (const std::string& name : names)
             DeleteFileA((projects + name).c_str());
     }

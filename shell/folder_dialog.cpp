@@ -1,19 +1,10 @@
 #include "folder_dialog.h"
 
+#include "folder_choice.h"
 #include "resource.h"
+#include "win32/handle.h"
 
 #include <shlobj.h>
-
-#include <memory>
-
-namespace {
-
-struct ItemListFree {
-    void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
-};
-typedef std::unique_ptr<ITEMIDLIST, ItemListFree> ItemList;
-
-}  // namespace
 
 FolderDialog::FolderDialog(const std::string& proposal)
     : Dialog(IDD_CHOOSE_FOLDER), folder(proposal)
@@ -56,8 +47,8 @@ void FolderDialog::Browse()
     char path[MAX_PATH];
     bool found = false;
     {
-        const ItemList chosen(SHBrowseForFolderA(&info));
-        found = chosen && SHGetPathFromIDListA(chosen.get(), path);
+        const ComMemory<ITEMIDLIST> chosen(SHBrowseForFolderA(&info));
+        found = chosen && SHGetPathFromIDListA(chosen.Get(), path);
     }
     if (SUCCEEDED(com))
         CoUninitialize();
@@ -66,4 +57,13 @@ void FolderDialog::Browse()
     // Appended as it stands: the root of a drive already ends in a backslash and gets a second.
     const std::string text = std::string(path) + "\\Quillon";
     SetWindowTextA(editBox.handle, text.c_str());
+}
+
+bool AskInstallFolder(HWND owner, const std::string& proposal, std::string& folder)
+{
+    FolderDialog dialog(proposal);
+    if (dialog.ShowModal(owner, 0, GetModuleHandleA(nullptr)) != IDOK)
+        return false;
+    folder = dialog.folder;
+    return true;
 }

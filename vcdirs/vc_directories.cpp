@@ -1,9 +1,9 @@
 #include "vc_directories.h"
 
 #include "dir_list_text.h"
-#include "file_handle.h"
-#include "file_rewrite.h"
-#include "reg_key.h"
+#include "win32/file_system.h"
+#include "win32/reg_key.h"
+#include "win32/safe_rewrite.h"
 
 namespace {
 
@@ -37,26 +37,6 @@ void ListVcComponentsFiles(std::vector<std::string>& paths)
             continue;
         paths.push_back(localAppData + VC_COMPONENTS_FILE);
     }
-}
-
-bool ReadWholeFile(HANDLE file, std::string& text)
-{
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD high = 0;
-    SetLastError(NO_ERROR);
-    const DWORD size = GetFileSize(file, &high);
-    // Read by its low 32 bits alone, a larger file would come in short and be written back
-    // short.
-    if (high != 0 || (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)) {
-        text.clear();
-        return false;
-    }
-    text.resize(size);
-    if (size == 0)
-        return false;
-    DWORD read = 0;
-    return ReadFile(file, &text[0], size, &read, nullptr) && read == size;
 }
 
 namespace {

@@ -2,18 +2,12 @@
 // The install folder in the directory lists ("Include Dirs", "Library Dirs", ...) of every
 // user's VCComponents.dat. Best effort: a file that cannot be read or replaced is skipped.
 
-#include <windows.h>
-
 #include <string>
 #include <vector>
 
 // One candidate path per user key under HKEY_USERS that names a "Local AppData" folder, last
 // key first. The files need not exist.
 void ListVcComponentsFiles(std::vector<std::string>& paths);
-
-// True when the whole file, from the handle's position, came into text (resized to the file's
-// size first). An empty file, a short read and a file of 4 GB or more give false.
-bool ReadWholeFile(HANDLE file, std::string& text);
 
 // Both edits return false when a settings file exists but could not be opened (an IDE holds it),
 // read or replaced; a user without a settings file, an empty one or one without the list is

@@ -1,4 +1,5 @@
 #include "find_entries.h"
+#include "win32/file_system.h"
 #include "support/win_test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
-#include "reg_key.h"
+#include "help_registration.h"
 #include "run_setup.h"
+#include "win32/reg_key.h"
 #include "support/win_test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 #include "vc_directories.h"
 #include "vc_profiles.h"
+#include "win32/file_system.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "file_rewrite.h"
+#include "win32/safe_rewrite.h"
 #include "vc_directories.h"
 #include "vc_profiles.h"
 
@@ -22,6 +22,13 @@ std::string MethodName(const ::testing::TestParamInfo<ReplaceMethod>& info)
     return names[info.param];
 }
 
+RewriteOptions WithMethod(ReplaceMethod method)
+{
+    RewriteOptions options;
+    options.method = method;
+    return options;
+}
+
 class ReplaceFileContentTest : public ::testing::TestWithParam<ReplaceMethod> {};
 
 TEST_P(ReplaceFileContentTest, PutsNewTextInPlaceWithOldAttributes)
@@ -35,13 +42,13 @@ TEST_P(ReplaceFileContentTest, PutsNewTextInPlaceWithOldAttributes)
               DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     // Leftovers of an earlier run that stopped midway are replaced, then gone. (Only the swap
     // by ReplaceFileA leaves a backup behind.)
-    WriteFileBytes(TempFileFor(path), "stale new");
+    WriteFileBytes((path + ".quillon-new"), "stale new");
     if (GetParam() != REPLACE_WITH_MOVEFILE)
-        WriteFileBytes(BackupFileFor(path), "stale old");
+        WriteFileBytes((path + ".quillon-old"), "stale old");
 
     FileHandle file(OpenLikeSettings(path));
     ASSERT_TRUE(file.IsOpen());
-    EXPECT_TRUE(ReplaceFileContent(path, file, kNew, GetParam()));
+    EXPECT_TRUE(ReplaceFileContent(path, file, kNew, WithMethod(GetParam())));
     EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(SnapshotTree(temp.Path()), (Tree{{"VCComponents.dat", kNew}}));
     EXPECT_EQ(GetFileAttributesA(path.c_str()), attributes);
@@ -63,12 +70,13 @@ TEST_P(ReplaceFileContentTest, FailureLeavesOriginalByteIdentical)
         WriteFileBytes(path, kOld);
         SetWriteTime(path, kOldTime);
         const std::string blocked =
-            obstacle.backupFolder ? BackupFileFor(path) : TempFileFor(path);
+            obstacle.backupFolder ? (path + ".quillon-old") : (path + ".quillon-new");
         ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
 
         FileHandle file(OpenLikeSettings(path));
         ASSERT_TRUE(file.IsOpen());
-        EXPECT_FALSE(ReplaceFileContent(path, file, kNew, GetParam())) << obstacle.what;
+        EXPECT_FALSE(ReplaceFileContent(path, file, kNew, WithMethod(GetParam())))
+            << obstacle.what;
         file.Close();
         const std::string folderName = blocked.substr(temp.Path().size() + 1) + "\\";
         EXPECT_EQ(SnapshotTree(temp.Path()),
@@ -89,7 +97,7 @@ TEST_P(ReplaceFileContentTest, ReaderWithoutDeleteSharingKeepsOriginal)
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     FileHandle file(OpenLikeSettings(path));
     ASSERT_TRUE(file.IsOpen());
-    EXPECT_FALSE(ReplaceFileContent(path, file, kNew, GetParam()));
+    EXPECT_FALSE(ReplaceFileContent(path, file, kNew, WithMethod(GetParam())));
     CloseHandle(reader);
     EXPECT_EQ(SnapshotTree(temp.Path()), (Tree{{"VCComponents.dat", kOld}}));
 }
@@ -105,8 +113,8 @@ TEST(RemoveVcDirectory, FailedReplaceLeavesSettingsByteIdentical)
     const std::string blockedTemp = profiles.AddUser("temp", kOld);
     const std::string blockedBackup = profiles.AddUser("backup", kOld);
     const std::string free = profiles.AddUser("free", kOld);
-    ASSERT_TRUE(CreateDirectoryA(TempFileFor(blockedTemp).c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryA(BackupFileFor(blockedBackup).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((blockedTemp + ".quillon-new").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((blockedBackup + ".quillon-old").c_str(), nullptr));
     SetWriteTime(blockedTemp, kOldTime);
     SetWriteTime(blockedBackup, kOldTime);
 

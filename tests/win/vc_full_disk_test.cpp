@@ -3,7 +3,6 @@
 // under the name of the temporary file: every write to it fails with ERROR_DISK_FULL, as on a
 // drive with no room left. An edit written in place would have emptied the file by then.
 
-#include "file_rewrite.h"
 #include "vc_directories.h"
 #include "vc_profiles.h"
 
@@ -18,9 +17,9 @@ std::string g_localAppData;
 TEST(VcDirectoriesOnFullDisk, FailedWriteLeavesSettingsIntact)
 {
     const std::string path = g_localAppData + kSettingsFile;
-    HANDLE probe = CreateFileA(TempFileFor(path).c_str(), GENERIC_WRITE, 0, nullptr,
+    HANDLE probe = CreateFileA((path + ".quillon-new").c_str(), GENERIC_WRITE, 0, nullptr,
                                OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(probe, INVALID_HANDLE_VALUE) << "no link at " << TempFileFor(path);
+    ASSERT_NE(probe, INVALID_HANDLE_VALUE) << "no link at " << (path + ".quillon-new");
     DWORD written = 0;
     SetLastError(0);
     EXPECT_FALSE(WriteFile(probe, "x", 1, &written, nullptr));

@@ -1,28 +1,27 @@
 #pragma once
-// The owning registry key holder and the few lookups built on it.
+// The registry key holder and the reads the program makes through it.
 
-#include <windows.h>
+#include "handle.h"
 
 #include <string>
 #include <vector>
 
-// Holds one registry key handle, or nothing. Never copied; closes what it holds when it goes.
+// Holds one registry key handle, or nothing. Moves, never copies; closes what it holds when it
+// goes.
 class RegKey {
 public:
     RegKey() = default;
     // Takes a predefined root key (such as HKEY_USERS) in order to list its subkeys.
     explicit RegKey(HKEY key) : key_(key) {}
-    ~RegKey() { Close(); }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
 
     // Closes what is held, then opens root\path into this holder; returns RegOpenKeyExA's result.
     LONG Open(HKEY root, const char* path, REGSAM access);
     // The handle slot for RegOpenKeyExA / RegCreateKeyExA; whatever was held is closed first.
-    HKEY* Slot();
-    HKEY Get() const { return key_; }
+    HKEY* Slot() { return key_.Slot(); }
+    HKEY Get() const { return key_.Get(); }
 
-    LONG Close();
+    // RegCloseKey's result; ERROR_SUCCESS when nothing was held.
+    LONG Close() { return key_ ? RegCloseKey(key_.Release()) : ERROR_SUCCESS; }
     // The value's data taken as text whatever its type, less the terminating NUL it carries.
     LONG ReadString(const char* valueName, std::string& text) const;
     // Every subkey name, last index first; an error ends the listing with the names so far.
@@ -30,9 +29,5 @@ public:
     LONG EnumSubKey(DWORD index, std::string& name) const;
 
 private:
-    HKEY key_ = nullptr;
+    RegistryKey key_;
 };
-
-// The help data folder: "Common AppData" followed by "\Microsoft Help\".
-bool GetCommonHelpFolder(std::string& folder);
-bool GetCommonHelpFolder(HKEY machineRoot, std::string& folder);
