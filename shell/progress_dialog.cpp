@@ -18,7 +18,7 @@ ProgressDialog::ProgressDialog()
     Start();
 
     // Without a worker no completion code would ever come and nothing could end the program.
-    if (!threadHandle && handle)
+    if (!Handle() && handle)
         PostMessageA(handle, WM_COMMAND, CMD_ABORTED, 0);
 }
 

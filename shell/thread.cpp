@@ -13,17 +13,16 @@ Thread::~Thread()
 
 void Thread::Start()
 {
-    if (threadHandle)
+    if (thread_)
         return;
     DWORD threadId = 0;
-    threadHandle = CreateThread(nullptr, 0, ThreadStart, this, 0, &threadId);
+    *thread_.Slot() = CreateThread(nullptr, 0, ThreadStart, this, 0, &threadId);
 }
 
 void Thread::Wait()
 {
-    if (!threadHandle)
+    if (!thread_)
         return;
-    WaitForSingleObject(threadHandle, INFINITE);
-    CloseHandle(threadHandle);
-    threadHandle = nullptr;
+    WaitForSingleObject(thread_.Get(), INFINITE);
+    thread_.Close();
 }

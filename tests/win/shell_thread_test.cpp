@@ -50,14 +50,14 @@ TEST(Thread, StartTwiceMakesOneThread)
 {
     volatile LONG runs = 0, finished = 0;
     GatedThread thread(runs, finished);
-    EXPECT_EQ(thread.threadHandle, nullptr);
+    EXPECT_EQ(thread.Handle(), nullptr);
     const int before = ThreadsOfThisProcess();
     thread.Start();
-    HANDLE first = thread.threadHandle;
+    HANDLE first = thread.Handle();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(ThreadsOfThisProcess(), before + 1);
     thread.Start();
-    EXPECT_EQ(thread.threadHandle, first);
+    EXPECT_EQ(thread.Handle(), first);
     EXPECT_EQ(ThreadsOfThisProcess(), before + 1);
 
     SetEvent(thread.gate);
