@@ -22,6 +22,21 @@ UINT ButtonMessage(int button, UINT left, UINT right, UINT middle)
     return button == 0 ? left : button == 1 ? right : middle;
 }
 
+// 0 for the left button, 1 for the right, 2 for the middle.
+int ButtonOf(UINT message)
+{
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        return 0;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return 1;
+    default:
+        return 2;
+    }
+}
+
 }  // namespace
 
 WindowHandle WindowHandle::GetItem(int id) const
@@ -184,22 +199,14 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         dialog->OnMouseMove(x, y, wParam);
         return 0;
     case WM_LBUTTONDOWN:
-        dialog->OnButtonDown(x, y, wParam, 0);
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        dialog->OnButtonDown(x, y, wParam, ButtonOf(message));
         return 0;
     case WM_LBUTTONUP:
-        dialog->OnButtonUp(x, y, wParam, 0);
-        return 0;
-    case WM_RBUTTONDOWN:
-        dialog->OnButtonDown(x, y, wParam, 1);
-        return 0;
     case WM_RBUTTONUP:
-        dialog->OnButtonUp(x, y, wParam, 1);
-        return 0;
-    case WM_MBUTTONDOWN:
-        dialog->OnButtonDown(x, y, wParam, 2);
-        return 0;
     case WM_MBUTTONUP:
-        dialog->OnButtonUp(x, y, wParam, 2);
+        dialog->OnButtonUp(x, y, wParam, ButtonOf(message));
         return 0;
     default:
         return dialog->OnMessage(message, wParam, lParam);
