@@ -44,7 +44,7 @@ run_wine "$build/samples/machine/sample-machine.exe" both
 show "before the install"
 
 echo
-echo "=== installing from $package"
+printf "=== installing from %s\n" "$package"
 if [ "$mode" = interactive ]; then
     echo "(answer the dialogs: the proposal is C:\\Program Files\\Quillon)"
     (cd "$build/sample-package" && run_wine ./setup.exe)
@@ -62,7 +62,7 @@ if [ -z "$command" ]; then
 fi
 exe=$(printf '%s' "$command" | sed 's/^"\([^"]*\)".*/\1/')
 echo
-echo "=== uninstalling: $command"
+printf "=== uninstalling: %s\n" "$command"
 if [ "$mode" = interactive ]; then
     run_wine "$exe" /uninstall
 else
