@@ -41,12 +41,7 @@ unsigned CopyFolderLevel(const std::string& source, const std::string& destinati
             ++failed;
     }
 
-    std::vector<std::string> folders;
-    FindEntries((source + "*.*").c_str(), folders, FoldersOnly);
-    for (const std::string& name : folders) {
-        if (name == "." || name == "..")
-            continue;
+    for (const std::string& name : Subfolders(source))
         failed += CopyFolderLevel(source + name + "\\", destination + name + "\\");
-    }
     return failed;
 }

@@ -2,6 +2,8 @@
 
 #include "win32/handle.h"
 
+#include <algorithm>
+
 namespace {
 
 // Appends each accepted entry's long name to a vector of names.
@@ -50,4 +52,14 @@ void FindEntries(const char* pattern, std::vector<std::string>& names, EntryFilt
     std::vector<std::string>().swap(names);
     NameCollector collector(&names);
     search.ForEachEntry(collector, filter);
+}
+
+std::vector<std::string> Subfolders(const std::string& folder)
+{
+    std::vector<std::string> names;
+    FindEntries((folder + "*.*").c_str(), names, FoldersOnly);
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [](const std::string& name) { return name == "." || name == ".."; }),
+                names.end());
+    return names;
 }

@@ -10,3 +10,7 @@ enum : EntryFilter { AnyEntry = 0, FilesOnly = 1, FoldersOnly = 2 };
 
 // names receives exactly the accepted names of this search, in the platform's order.
 void FindEntries(const char* pattern, std::vector<std::string>& names, EntryFilter filter);
+
+// The folders in folder (which ends in a backslash), "." and ".." left out, in the platform's
+// order: the steps of every walk down a tree.
+std::vector<std::string> Subfolders(const std::string& folder);

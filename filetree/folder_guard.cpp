@@ -129,11 +129,7 @@ private:
         const std::string profiles = ParentOf(NormalizeFolder(KnownFolder(CSIDL_PROFILE)));
         if (profiles.empty())
             return;
-        std::vector<std::string> names;
-        FindEntries((profiles + "\\*.*").c_str(), names, FoldersOnly);
-        for (const std::string& name : names) {
-            if (name == "." || name == "..")
-                continue;
+        for (const std::string& name : Subfolders(profiles + "\\")) {
             const std::string profile = profiles + "\\" + name;
             Add(profile);
             for (const char* personal : {"\\Desktop", "\\Documents", "\\My Documents"})
@@ -163,11 +159,7 @@ private:
 // the file system shows as a folder of another drive, for instance.
 bool HoldsProtectedFolder(const std::string& path, const ProtectedFolders& protectedFolders)
 {
-    std::vector<std::string> names;
-    FindEntries((path + "\\*.*").c_str(), names, FoldersOnly);
-    for (const std::string& name : names) {
-        if (name == "." || name == "..")
-            continue;
+    for (const std::string& name : Subfolders(path + "\\")) {
         const std::string sub = path + "\\" + name;
         if (IsLink(sub))
             continue;  // the removal never walks through a link either

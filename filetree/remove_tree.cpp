@@ -29,11 +29,7 @@ bool DeleteFileClearingReadOnly(const std::string& path, ReadOnlyFiles readOnly)
 // path ends in a backslash.
 void RemoveFolderLevel(const std::string& path, ReadOnlyFiles readOnly)
 {
-    std::vector<std::string> folders;
-    FindEntries((path + "*.*").c_str(), folders, FoldersOnly);
-    for (const std::string& name : folders) {
-        if (name == "." || name == "..")
-            continue;
+    for (const std::string& name : Subfolders(path)) {
         const std::string sub = path + name;
         // A junction or symbolic link is still a folder to the listing; only the walk stops
         // here, so that nothing outside the tree is ever deleted through it.
