@@ -62,6 +62,7 @@ for ((round = 1; round <= rounds; round++)); do
     echo "xcopy-files $round $(files_in "x$round")"
     timed copy "$round" "$WINELOADER" "$tree_bench" copy "$package\\Quillon" "C:\\bench\\o$round"
     echo "copy-files $round $(files_in "o$round")"
+    timed guard "$round" "$WINELOADER" "$tree_bench" guard "C:\\bench\\o$round"
     timed rmdir "$round" "$WINELOADER" cmd /c rmdir /S /Q "C:\\bench\\x$round"
     timed remove "$round" "$WINELOADER" "$tree_bench" remove "C:\\bench\\o$round"
     echo "left $round $(find "$drive_c/bench" -maxdepth 1 -name "[xo]$round" | wc -l)"
