@@ -15,7 +15,6 @@
 
 namespace {
 
-
 const char* const kCannotCreate = "Error: cannot create install folder";
 const char* const kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
 
@@ -58,20 +57,11 @@ bool IsInPackage(const std::string& folder)
 bool RestartDeletesWithin(const std::string& folder)
 {
     RegKey sessionManager;
-    if (sessionManager.Open(HKEY_LOCAL_MACHINE, kSessionManager, KEY_READ) != ERROR_SUCCESS)
+    std::string data;
+    if (sessionManager.Open(HKEY_LOCAL_MACHINE, kSessionManager, KEY_READ) != ERROR_SUCCESS ||
+        sessionManager.ReadString("PendingFileRenameOperations", data) != ERROR_SUCCESS)
         return false;
-    DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExA(sessionManager.Get(), "PendingFileRenameOperations", nullptr, &type,
-                         nullptr, &size) != ERROR_SUCCESS ||
-        type != REG_MULTI_SZ)
-        return false;
-    std::string data(size, '\0');
-    if (size == 0 || RegQueryValueExA(sessionManager.Get(), "PendingFileRenameOperations", nullptr,
-                                      &type, reinterpret_cast<BYTE*>(&data[0]),
-                                      &size) != ERROR_SUCCESS)
-        return false;
-    data.resize(size);
+    // NUL-separated texts; the read took off the NUL that ends the last one.
     std::vector<std::string> strings;
     for (size_t start = 0; start < data.size();) {
         size_t end = data.find('\0', start);
