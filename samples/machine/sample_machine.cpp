@@ -1,6 +1,6 @@
 #include "sample_machine.h"
 
-#include "support/win_test_support.h"
+#include "file_tree.h"
 
 #include <windows.h>
 #include <shlwapi.h>

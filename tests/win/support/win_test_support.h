@@ -1,10 +1,12 @@
 #pragma once
 // Sandboxes for the Windows tests: a scratch registry key and a scratch folder, each removed
-// again with everything in it, and helpers to build and read back file trees exactly.
+// again with everything in it, and registry values put back as they were. The file tree helpers
+// come from fixtures/, which the sample machine shares.
+
+#include "file_tree.h"
 
 #include <windows.h>
 
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,22 +47,6 @@ public:
 private:
     std::string path_;
 };
-
-// Removes a folder tree outright, clearing attributes that would stop it. Test use only.
-void DeleteTreeForTest(const std::string& path);
-
-void WriteFileBytes(const std::string& path, const std::string& bytes);
-std::string ReadFileBytes(const std::string& path);
-bool FileExists(const std::string& path);
-bool FolderExists(const std::string& path);
-
-// Entries of a tree: relative path -> content; folders end in "\" and map to "".
-typedef std::map<std::string, std::string> Tree;
-
-// Creates the entries of tree under root (folders first, by their place in the map).
-void MakeTree(const std::string& root, const Tree& tree);
-// Reads back every file and folder under root.
-Tree SnapshotTree(const std::string& root);
 
 // Values of HKEY_LOCAL_MACHINE changed for one test and put back as they were.
 class SavedValue {
