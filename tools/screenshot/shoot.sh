@@ -115,6 +115,9 @@ drive --exe 'C:\Program Files\Quillon\setup.exe' --args /uninstall --cwd 'C:\Pro
     --sleep $PAUSE_MS --message
 wait_for Setup "Quillon uninstalled" && shot uninstalled
 finish_driver
+# The uninstall left its running program and the folder for the restart; only after it may the
+# same folder take a new install.
+"$WINELOADER" wineboot -r
 
 # The progress window is alone on screen only while the files are copied, which for the sample
 # package is too short for a picture: this install copies a package with 2,000 more files.
