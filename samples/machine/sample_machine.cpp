@@ -37,13 +37,15 @@ void SetString(HKEY root, const std::string& key, const char* name, const std::s
     RegCloseKey(handle);
 }
 
+const char* const MACHINE_SHELL_FOLDERS =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
 std::string HelpDataFolder()
 {
     char common[MAX_PATH] = "C:\\ProgramData";
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
-                      KEY_READ, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, MACHINE_SHELL_FOLDERS, 0, KEY_READ, &key) ==
+        ERROR_SUCCESS) {
         DWORD size = sizeof common;
         RegQueryValueExA(key, "Common AppData", nullptr, nullptr, reinterpret_cast<BYTE*>(common), &size);
         RegCloseKey(key);
@@ -174,6 +176,18 @@ SampleMachine MakeSampleMachine(IdeLayout layout)
     SetString(HKEY_USERS, std::string("S-1-5-21-0-0-0-1003\\") + SHELL_FOLDERS, "AppData",
               "C:\\users\\carol\\AppData\\Roaming");
 
+    // Windows names the all-users data folder in both registry views; a fresh 64-bit Wine
+    // prefix may leave the 32-bit view without it until some shell call fills it in.
+    HKEY folders = nullptr;
+    const bool named =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, MACHINE_SHELL_FOLDERS, 0, KEY_READ, &folders) ==
+            ERROR_SUCCESS &&
+        RegQueryValueExA(folders, "Common AppData", nullptr, nullptr, nullptr, nullptr) ==
+            ERROR_SUCCESS;
+    if (folders)
+        RegCloseKey(folders);
+    if (!named)
+        SetString(HKEY_LOCAL_MACHINE, MACHINE_SHELL_FOLDERS, "Common AppData", "C:\\ProgramData");
     machine.helpFolder = HelpDataFolder();
     WriteBytes(machine.helpFolder + "nslist.hxl", SampleNamespaceList());
     WriteBytes(machine.helpFolder + "MS.VSCC.hxn", SampleCollectionFile());
