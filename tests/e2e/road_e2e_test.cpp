@@ -10,7 +10,6 @@
 
 namespace {
 
-const char* const kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
 const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon";
 const char* const kIde70 = "C:\\Program Files\\Microsoft Visual Studio .NET\\";
 const char* const kIde71 = "C:\\Program Files\\Microsoft Visual Studio .NET 2003\\";
@@ -62,23 +61,6 @@ bool KeyExists(HKEY root, const char* key, REGSAM view = 0)
 const std::string kDefaultFolder =
     RawValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir")
         .c_str() + std::string("\\Quillon");
-
-std::vector<std::string> PendingDeletes()
-{
-    const std::string data = RawValue(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
-    std::vector<std::string> paths;
-    if (data == "missing")
-        return paths;
-    std::vector<std::string> strings;
-    for (size_t start = 0; start < data.size();) {
-        const size_t end = data.find('\0', start);
-        strings.push_back(data.substr(start, end - start));
-        start = end + 1;
-    }
-    for (size_t i = 0; i + 1 < strings.size(); i += 2)
-        paths.push_back(strings[i].compare(0, 4, "\\??\\") == 0 ? strings[i].substr(4) : strings[i]);
-    return paths;
-}
 
 std::string Replace(std::string text, const std::string& from, const std::string& to)
 {

@@ -97,3 +97,37 @@ SavedValue::~SavedValue()
         RegDeleteValueA(handle, name_.c_str());
     RegCloseKey(handle);
 }
+
+const char* const kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
+
+std::vector<std::string> PendingDeletes()
+{
+    std::vector<std::string> paths;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return paths;
+    DWORD size = 0;
+    std::string data;
+    if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) ==
+        ERROR_SUCCESS) {
+        data.assign(size, '\0');
+        RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(&data[0]), &size);
+    }
+    RegCloseKey(key);
+    std::vector<std::string> strings;
+    for (size_t start = 0; start < data.size();) {
+        size_t end = data.find('\0', start);
+        if (end == std::string::npos)
+            end = data.size();
+        strings.push_back(data.substr(start, end - start));
+        start = end + 1;
+    }
+    // Pairs of source and target; the target of a deletion is empty.
+    for (size_t i = 0; i + 1 < strings.size(); i += 2) {
+        const std::string& source = strings[i];
+        const std::string path = source.compare(0, 4, "\\??\\") == 0 ? source.substr(4) : source;
+        paths.push_back(strings[i + 1].empty() ? path : path + " -> " + strings[i + 1]);
+    }
+    return paths;
+}

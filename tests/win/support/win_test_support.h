@@ -64,3 +64,10 @@ private:
     DWORD type_ = 0;
     std::vector<BYTE> data_;
 };
+
+// HKEY_LOCAL_MACHINE's key that holds PendingFileRenameOperations.
+extern const char* const kSessionManager;
+
+// The operations registered for the next restart, in order: a deletion as its path ("\??\"
+// prefix removed), anything else as "path -> target".
+std::vector<std::string> PendingDeletes();
