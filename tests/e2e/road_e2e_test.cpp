@@ -336,6 +336,9 @@ TEST_F(Road, RootsAndSystemFoldersAreRefusedLikeFoldersThatCannotBeCreated)
 TEST_F(Road, ReinstallIntoTheSameFolderKeepsOneOfEach)
 {
     Install();
+    // A read-only file of the earlier install is kept as it is, on purpose: no failure.
+    const std::string readme = kDefaultFolder + "\\readme.txt";
+    ASSERT_TRUE(SetFileAttributesA(readme.c_str(), FILE_ATTRIBUTE_READONLY));
     const Outcome again = Install();
     EXPECT_EQ(again.proposal, kDefaultFolder);
     EXPECT_EQ(again.messages, std::vector<std::string>{"Quillon installed successfully"});
