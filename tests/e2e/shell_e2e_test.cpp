@@ -250,16 +250,4 @@ TEST(FolderDialog, ShowsTheProposalAndReturnsWhatTheUserLeftInTheBox)
     }
 }
 
-TEST(ChildProcess, ATimeOutKillsTheProgramAndSaysWhatWasAwaited)
-{
-    TempFolder temp;
-    ChildProcess child(1500);
-    ASSERT_TRUE(child.Start(QUILLON_PROBE_EXE, "idle " + (temp / "result.txt"), temp.Path()));
-    ASSERT_NE(child.WaitForWindow("Setup"), nullptr) << child.Error();
-    EXPECT_EQ(child.WaitForMessageBox(), nullptr);
-    EXPECT_EQ(child.Error(), "time-out waiting for a message box");
-    EXPECT_FALSE(child.Running());
-    EXPECT_TRUE(child.VisibleWindows().empty());
-}
-
 }  // namespace

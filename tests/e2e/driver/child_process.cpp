@@ -22,6 +22,13 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM param)
     return TRUE;
 }
 
+std::string ClassName(HWND window)
+{
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
 }  // namespace
 
 ChildProcess::ChildProcess(DWORD timeoutMs) : timeoutMs_(timeoutMs) {}
@@ -140,13 +147,6 @@ void ChildProcess::Fail(const std::string& what)
 std::string ChildProcess::Caption(HWND window)
 {
     return ReadText(window);
-}
-
-std::string ChildProcess::ClassName(HWND window)
-{
-    char name[256] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
 }
 
 bool ChildProcess::IsMessageBox(HWND window)

@@ -35,7 +35,6 @@ public:
     std::vector<HWND> VisibleWindows() const;
 
     static std::string Caption(HWND window);
-    static std::string ClassName(HWND window);
     static bool IsMessageBox(HWND window);
     // WM_GETTEXT, which unlike GetWindowTextA reads controls of other processes.
     static std::string ReadText(HWND window);
@@ -59,9 +58,7 @@ public:
     std::string ReadMessageBox(HWND box) const { return ReadItem(box, 0xFFFF); }
     bool CloseMessageBox(HWND box) const { return Press(box, IDOK); }
 
-    DWORD ProcessId() const { return processId_; }
     const std::string& Error() const { return error_; }
-    DWORD TimeoutMs() const { return timeoutMs_; }
 
 private:
     void Fail(const std::string& what);

@@ -6,13 +6,11 @@
 // Steps: --window CAPTION   wait for that window (not a message box) and work on it from now on
 //        --read ID          print the text of control ID of the current window
 //        --type TEXT        put TEXT into the folder box of "Choose Folder"
-//        --set ID TEXT      put TEXT into control ID of the current window
-//        --ok | --cancel | --browse | --press ID
-//                           press a button ("Choose Folder" unless --press; --ok and --cancel
-//                           wait until the dialog has gone)
+//        --ok | --cancel | --browse
+//                           press that button of "Choose Folder" (--ok and --cancel wait until
+//                           the dialog has gone)
 //        --browse-ok | --browse-cancel | --browse-to PATH
 //                           answer "Browse for Folder" (--browse-to selects PATH, then OK)
-//        --post ID          post WM_COMMAND ID (notification 0, no control) to the current window
 //        --message          wait for a message box, print its caption and text, press its OK
 //        --sleep MS
 // Finally it waits for the program to end. Exit code 0 when every step succeeded, 1 when one
@@ -135,12 +133,6 @@ int main(int argc, char** argv)
             if (!dialog || !child.TypeFolder(dialog, text))
                 return run.Fail(run.Why("cannot type into the folder box"));
             std::printf("typed %s\n", Quoted(text).c_str());
-        } else if (step == "--set" && i + 2 < steps.size()) {
-            const int id = std::atoi(steps[++i].c_str());
-            const std::string text = steps[++i];
-            if (!run.current || !ChildProcess::TypeItem(run.current, id, text))
-                return run.Fail("cannot set control " + std::to_string(id));
-            std::printf("set %d %s\n", id, Quoted(text).c_str());
         } else if (step == "--ok" || step == "--cancel" || step == "--browse") {
             const int id = step == "--ok" ? IDOK : step == "--cancel" ? IDCANCEL : 1001;
             HWND dialog = run.Window(FOLDER_CAPTION);
@@ -152,11 +144,6 @@ int main(int argc, char** argv)
                     return run.Fail(child.Error());
                 run.current = nullptr;
             }
-        } else if (step == "--press" && hasValue) {
-            const int id = std::atoi(steps[++i].c_str());
-            if (!run.current || !ChildProcess::Press(run.current, id))
-                return run.Fail("cannot press " + std::to_string(id));
-            std::printf("pressed %d\n", id);
         } else if (step == "--browse-ok" || step == "--browse-cancel" ||
                    (step == "--browse-to" && hasValue)) {
             HWND browser = child.WaitForWindow(BROWSE_CAPTION);
@@ -173,11 +160,6 @@ int main(int argc, char** argv)
             if (!ChildProcess::Press(browser, id) || !child.WaitForWindowGone(browser))
                 return run.Fail(run.Why("cannot answer the browser"));
             std::printf("pressed %d\n", id);
-        } else if (step == "--post" && hasValue) {
-            const int id = std::atoi(steps[++i].c_str());
-            if (!run.current || !ChildProcess::PostCommand(run.current, static_cast<WORD>(id)))
-                return run.Fail("cannot post " + std::to_string(id));
-            std::printf("posted %d\n", id);
         } else if (step == "--message") {
             HWND box = child.WaitForMessageBox();
             if (!box)
