@@ -68,32 +68,6 @@ struct Probe {
     }
 };
 
-struct Completion {
-    int code;
-    const char* text;
-};
-
-TEST(ProgressDialog, EachCompletionCodeShowsItsTextThenTheProgramEndsWithZero)
-{
-    const Completion completions[] = {
-        {123, "Quillon installed successfully"},
-        {124, "Quillon uninstalled"},
-        {125, "Installation aborted"},
-    };
-    for (const Completion& completion : completions) {
-        SCOPED_TRACE(completion.code);
-        Probe probe;
-        ASSERT_TRUE(probe.Start("post " + std::to_string(completion.code) + " " + probe.result))
-            << probe.child.Error();
-        HWND progress = probe.WaitForProgress();
-        ASSERT_NE(progress, nullptr);
-        EXPECT_EQ(probe.CloseMessage(progress), completion.text);
-        EXPECT_EQ(probe.ExitCode(), 0u);
-        // The worker found the window already made when it began.
-        EXPECT_EQ(probe.Result(), "window\n");
-    }
-}
-
 TEST(ProgressDialog, OtherCommandsEscapeEnterAndTheCloseBoxLeaveItOpen)
 {
     Probe probe;

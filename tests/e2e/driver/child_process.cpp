@@ -68,22 +68,31 @@ std::vector<HWND> ChildProcess::VisibleWindows() const
     return search.windows;
 }
 
-HWND ChildProcess::WaitFor(const std::function<bool(HWND)>& match, const std::string& what)
+bool ChildProcess::Poll(const std::function<bool()>& done, const std::string& what)
 {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs_) {
-        for (HWND window : VisibleWindows()) {
-            if (match(window))
-                return window;
-        }
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs_; Sleep(POLL_MS)) {
+        if (done())
+            return true;
         if (!Running()) {
             Fail("the program ended while waiting for " + what);
-            return nullptr;
+            return false;
         }
-        Sleep(POLL_MS);
     }
     Fail("time-out waiting for " + what);
-    return nullptr;
+    return false;
+}
+
+HWND ChildProcess::WaitFor(const std::function<bool(HWND)>& match, const std::string& what)
+{
+    HWND found = nullptr;
+    Poll([&] {
+        for (HWND window : VisibleWindows()) {
+            if (match(window))
+                return (found = window) != nullptr;
+        }
+        return false;
+    }, what);
+    return found;
 }
 
 HWND ChildProcess::WaitForWindow(const std::string& caption)
@@ -100,14 +109,9 @@ HWND ChildProcess::WaitForMessageBox()
 
 bool ChildProcess::WaitForWindowGone(HWND window)
 {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs_) {
-        if (!IsWindow(window) || !IsWindowVisible(window))
-            return true;
-        Sleep(POLL_MS);
-    }
-    Fail("time-out waiting for window \"" + Caption(window) + "\" to close");
-    return false;
+    // Its caption is not read here: a window whose thread is busy would hold up the wait.
+    return Poll([window] { return !IsWindow(window) || !IsWindowVisible(window); },
+                "a window to close");
 }
 
 bool ChildProcess::WaitForExit(DWORD& exitCode)
@@ -142,11 +146,6 @@ void ChildProcess::Fail(const std::string& what)
     if (error_.empty())
         error_ = what;
     Kill();
-}
-
-std::string ChildProcess::Caption(HWND window)
-{
-    return ReadText(window);
 }
 
 bool ChildProcess::IsMessageBox(HWND window)

@@ -34,7 +34,7 @@ public:
     // The child's visible top-level windows now, message boxes included.
     std::vector<HWND> VisibleWindows() const;
 
-    static std::string Caption(HWND window);
+    static std::string Caption(HWND window) { return ReadText(window); }
     static bool IsMessageBox(HWND window);
     // WM_GETTEXT, which unlike GetWindowTextA reads controls of other processes.
     static std::string ReadText(HWND window);
@@ -61,6 +61,9 @@ public:
     const std::string& Error() const { return error_; }
 
 private:
+    // Polls until done() holds; false, with the child killed, after the time-out or when the
+    // child ended first.
+    bool Poll(const std::function<bool()>& done, const std::string& what);
     void Fail(const std::string& what);
 
     DWORD timeoutMs_;

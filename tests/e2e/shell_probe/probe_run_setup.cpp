@@ -1,7 +1,6 @@
 // The worker body of the test program shell_probe.exe, which links the real application
 // object, progress dialog and resources. Its command line says what the worker does:
 //
-//   post CODE RESULT         post WM_COMMAND CODE to the progress window
 //   idle RESULT              post nothing (the test posts to the window itself)
 //   hold CODE EVENT RESULT   post CODE, then keep working until the named event is set
 //   folder PROPOSAL RESULT   show the install folder dialog; post 123 after OK, 125 otherwise
@@ -84,9 +83,7 @@ void RunSetup(HWND progressWindow)
     if (!result.empty())
         Append(result, IsWindow(progressWindow) ? "window\n" : "no window\n");
 
-    if (mode == "post") {
-        PostMessageA(progressWindow, WM_COMMAND, std::atoi(Arg(2).c_str()), 0);
-    } else if (mode == "hold") {
+    if (mode == "hold") {
         PostMessageA(progressWindow, WM_COMMAND, std::atoi(Arg(2).c_str()), 0);
         HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, Arg(3).c_str());
         if (event) {
