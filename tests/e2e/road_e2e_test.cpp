@@ -28,29 +28,33 @@ struct Outcome {
     DWORD exitCode = 0xFFFF;
 };
 
-// Raw data and type of a registry value; "missing" when it cannot be read.
-std::string RawValue(HKEY root, const char* key, const char* name, DWORD* type = nullptr)
+// The raw data of a string value of HKEY_LOCAL_MACHINE (with its terminating zero), "missing",
+// or "type N" for a value of another type.
+std::string SzValue(const char* key, const char* name)
 {
     HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
         return "missing";
     DWORD size = 0;
-    DWORD valueType = 0;
+    DWORD type = 0;
     std::string data = "missing";
-    if (RegQueryValueExA(handle, name, nullptr, &valueType, nullptr, &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExA(handle, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
         data.assign(size, '\0');
-        RegQueryValueExA(handle, name, nullptr, &valueType, reinterpret_cast<BYTE*>(&data[0]), &size);
+        RegQueryValueExA(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
     }
     RegCloseKey(handle);
-    if (type)
-        *type = valueType;
-    return data;
+    return data == "missing" || type == REG_SZ ? data : "type " + std::to_string(type);
 }
 
-bool KeyExists(HKEY root, const char* key, REGSAM view = 0)
+std::string UninstallValue(const char* name)
+{
+    return SzValue(kUninstallKey, name);
+}
+
+bool KeyExists(const char* key, REGSAM view = 0)
 {
     HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ | view, &handle) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | view, &handle) != ERROR_SUCCESS)
         return false;
     RegCloseKey(handle);
     return true;
@@ -59,7 +63,7 @@ bool KeyExists(HKEY root, const char* key, REGSAM view = 0)
 // The proposal: "Quillon" in the Program Files folder that this program's registry view names
 // (on 64-bit Windows a 32-bit program's is "C:\Program Files (x86)").
 const std::string kDefaultFolder =
-    RawValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir")
+    SzValue("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir")
         .c_str() + std::string("\\Quillon");
 
 std::string Replace(std::string text, const std::string& from, const std::string& to)
@@ -200,8 +204,7 @@ protected:
     // As the system runs the recorded uninstall command.
     Outcome Uninstall()
     {
-        const std::string command = RawValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
-        const std::string prefix = "\"";
+        const std::string command = UninstallValue("UninstallString");
         const size_t close = command.find('"', 1);
         EXPECT_NE(close, std::string::npos) << command;
         return Run(command.substr(1, close - 1), command.substr(close + 2, command.size() - close - 3), {});
@@ -254,19 +257,12 @@ protected:
         EXPECT_EQ(ReadFileBytes(machine_.helpFolder + "MS.VSCC.hxn"), CollectionWith(help));
         EXPECT_EQ(ReadFileBytes(machine_.helpFolder + "Quillon.hxn"), NamespaceFileFor(help));
 
-        DWORD type = 0;
-        EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", &type),
-                  std::string("Quillon library", 16));
-        EXPECT_EQ(type, DWORD(REG_SZ));
-        EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", &type),
+        EXPECT_EQ(UninstallValue("DisplayName"), std::string("Quillon library", 16));
+        EXPECT_EQ(UninstallValue("UninstallString"),
                   "\"" + typed + "\\setup.exe\" /uninstall" + std::string(1, '\0'));
-        EXPECT_EQ(type, DWORD(REG_SZ));
-        EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallDir", &type),
-                  typed + std::string(1, '\0'));
-        EXPECT_EQ(type, DWORD(REG_SZ));
+        EXPECT_EQ(UninstallValue("InstallDir"), typed + std::string(1, '\0'));
         const std::string ide = ideRoot ? std::string(ideRoot) + "Common7\\IDE\\" : std::string();
-        EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, kUninstallKey, "IDEDir", &type), ide + std::string(1, '\0'));
-        EXPECT_EQ(type, DWORD(REG_SZ));
+        EXPECT_EQ(UninstallValue("IDEDir"), ide + std::string(1, '\0'));
 
         // The wizard files land in the taken version's folders only.
         for (const char* root : {kIde70, kIde71}) {
@@ -337,7 +333,7 @@ TEST_F(Road, EachIdeLayoutGetsTheWizardsOfTheVersionTaken)
             continue;
         }
         // No version is complete: the last one read is recorded, no wizard is placed.
-        EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, kUninstallKey, "IDEDir"),
+        EXPECT_EQ(UninstallValue("IDEDir"),
                   std::string(kIde70) + "Common7\\IDE\\" + std::string(1, '\0'));
         EXPECT_FALSE(FileExists(std::string(kIde70) + "Vc7\\vcprojects\\QuillonWiz.vsz"));
     }
@@ -409,7 +405,7 @@ TEST_F(Road, RecordedUninstallRemovesOursKeepsTheirsAndFinishesAtRestart)
     const std::vector<std::string> pending = PendingDeletes();
     EXPECT_EQ(pending, (std::vector<std::string>{kDefaultFolder + "\\setup.exe", kDefaultFolder}));
     EXPECT_EQ(SnapshotTree(kDefaultFolder), (Tree{{"setup.exe", ReadFileBytes(kPackage + "\\setup.exe")}}));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
     EXPECT_FALSE(FolderExists(std::string(kIde71) + "Vc7\\VCWizards\\QuillonWiz"));
     EXPECT_FALSE(FileExists(std::string(kIde71) + "Vc7\\vcprojects\\QuillonWiz.vsz"));
     EXPECT_TRUE(FileExists(std::string(kIde71) + "Vc7\\vcprojects\\QuillonWiz.old\\notes.txt"));
@@ -462,7 +458,7 @@ TEST_F(Road, AnEditedInstallDirLeavesEverythingOutsideOurFootprint)
         }
         EXPECT_EQ(SnapshotTree(kPackage), package);
         EXPECT_TRUE(FolderExists("C:\\windows\\system32"));
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_FALSE(KeyExists(kUninstallKey));
     }
 }
 
@@ -524,14 +520,14 @@ TEST_F(Road, FailuresMakeTheInstallIncompleteAndTheUninstallStillCleansUp)
                                        "1 library files not copied\nhelp not registered\n"
                                        "directory lists not updated"});
     EXPECT_EQ(outcome.exitCode, 0u);
-    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallDir"),
+    EXPECT_EQ(UninstallValue("InstallDir"),
               std::string("C:\\Quillon", 11));
     EXPECT_EQ(ReadFileBytes(kAliceSettings), SAMPLE_VCCOMPONENTS_ALICE);
     EXPECT_EQ(Uninstall().messages, Messages{kUninstalled});
     Restart();
     EXPECT_FALSE(FolderExists("C:\\Quillon"));
     EXPECT_EQ(ReadFileBytes(machine_.helpFolder + "MS.VSCC.hxn"), damaged);
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
 }
 
 }  // namespace
@@ -549,9 +545,9 @@ TEST_F(Road, OnWow64TheProgramLivesInThe32BitViewAndFolder)
     ExpectInstalledInto(outcome.proposal, kIde71);
     const std::string redirected =
         "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon";
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, redirected.c_str(), KEY_WOW64_64KEY));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY));
+    EXPECT_TRUE(KeyExists(redirected.c_str(), KEY_WOW64_64KEY));
+    EXPECT_FALSE(KeyExists(kUninstallKey, KEY_WOW64_64KEY));
     EXPECT_EQ(Uninstall().messages, Messages{kUninstalled});
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, redirected.c_str(), KEY_WOW64_64KEY));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(KeyExists(redirected.c_str(), KEY_WOW64_64KEY));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
 }
