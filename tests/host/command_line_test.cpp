@@ -4,72 +4,46 @@
 
 namespace {
 
-struct Case {
-    const char* line;
-    bool changeDirectory;
-    const char* directory;
-    bool uninstall;
-};
-
-const Case kCases[] = {
-    // Quoted program path.
-    {"\"C:\\Pkg\\setup.exe\" /uninstall", true, "C:\\Pkg", true},
-    {"\"C:\\Pkg\\setup.exe\"", true, "C:\\Pkg", false},
-    {"\"C:\\My Pkg\\setup.exe\"", true, "C:\\My Pkg", false},
-    {"\"C:\\My Pkg\\setup.exe\" /uninstall", true, "C:\\My Pkg", true},
-    {"\"C:\\setup.exe\" /uninstall", true, "C:", true},
-    {"\"C:\\Pkg\\setup.exe\r\" /uninstall", true, "C:\\Pkg", true},
-    {"\"C:\\Pkg\\setup.exe", true, "C:\\Pkg", false},
-    // Unquoted program path: it ends at the first blank.
-    {"C:\\Pkg\\setup.exe /uninstall", true, "C:\\Pkg", true},
-    {"C:\\Pkg\\setup.exe\t/uninstall", true, "C:\\Pkg", true},
-    {"C:\\My Pkg\\setup.exe", true, "C:", false},
-    {"C:\\My Pkg\\setup.exe /uninstall", true, "C:", true},
-    {"C:\\Pkg\\setup.exe\r/uninstall", true, "C:\\Pkg", true},
-    // No backslash: the directory stays; the argument text starts after the first character.
-    {"setup.exe /uninstall", false, "", true},
-    {"setup.exe", false, "", false},
-    {"\\setup.exe /uninstall", false, "", true},
-    // Only "/uninstall", case-sensitive, anywhere in the argument text.
-    {"\"C:\\Pkg\\setup.exe\" /UNINSTALL", true, "C:\\Pkg", false},
-    {"\"C:\\Pkg\\setup.exe\" -uninstall", true, "C:\\Pkg", false},
-    {"\"C:\\Pkg\\setup.exe\" x/uninstallnow", true, "C:\\Pkg", true},
-    {"\"C:\\Pkg\\setup.exe\" /uninstallnow", true, "C:\\Pkg", true},
-    {"\"C:\\Pkg\\setup.exe\" /uninstal", true, "C:\\Pkg", false},
-    {"\"C:\\Pkg\\setup.exe\" /install", true, "C:\\Pkg", false},
+// directory null: no backslash was found, the current folder stays.
+const struct Case { const char* line; const char* directory; bool uninstall; } kCases[] = {
+    // Quoted program path: blanks belong to it, a carriage return or the line's end closes it.
+    {"\"C:\\My Pkg\\setup.exe\" /uninstall", "C:\\My Pkg", true},
+    {"\"C:\\setup.exe\" /uninstall", "C:", true},
+    {"\"C:\\Pkg\\setup.exe\r\\x\" /uninstall", "C:\\Pkg", true},
+    {"\"C:\\Pkg\\setup.exe", "C:\\Pkg", false},
+    // Unquoted program path: it ends at the first blank, tab or carriage return.
+    {"C:\\My Pkg\\setup.exe /uninstall", "C:", true},
+    {"C:\\Pkg\\setup.exe\t\\x/uninstall", "C:\\Pkg", true},
+    {"C:\\Pkg\\setup.exe\r\\x/uninstall", "C:\\Pkg", true},
     // Leading blanks and tabs are skipped.
-    {"  \t \"C:\\Pkg\\setup.exe\" /uninstall", true, "C:\\Pkg", true},
-    {" \t C:\\Pkg\\setup.exe", true, "C:\\Pkg", false},
+    {"  \t \"C:\\Pkg\\setup.exe\" /uninstall", "C:\\Pkg", true},
+    {" \t C:\\Pkg\\setup.exe", "C:\\Pkg", false},
+    // Without a backslash the argument text starts after the path's first character.
+    {"setup.exe /uninstall", nullptr, true},
+    {"/uninstall", nullptr, false},
+    {"\\setup.exe /uninstall", nullptr, true},
+    // Only "/uninstall", case-sensitive, anywhere in the argument text, which starts inside
+    // the program path, one character after its last backslash.
+    {"\"C:\\Pkg\\setup.exe\" /UNINSTALL", "C:\\Pkg", false},
+    {"\"C:\\Pkg\\setup.exe\" /uninstal", "C:\\Pkg", false},
+    {"\"C:\\Pkg\\setup.exe\" x/uninstallnow", "C:\\Pkg", true},
+    {"\"C:\\Pkg\\/uninstall\"", "C:\\Pkg", true},
     // Empty program paths.
-    {"\"", false, "", false},
-    {"", false, "", false},
-    {"   \t ", false, "", false},
-    {"\"\"", false, "", false},
-    {"\"\"/uninstall", false, "", true},
-    {"\"\" /uninstall", false, "", true},
-    // The argument text starts inside the program path, one character after the backslash.
-    {"\"C:\\Pkg\\/uninstall\"", true, "C:\\Pkg", true},
-    {"C:\\/uninstall", true, "C:", true},
+    {"", nullptr, false},
+    {"\"", nullptr, false},
+    {"\"\"/uninstall", nullptr, true},
+    {nullptr, nullptr, false},
 };
 
-class ScanCommandLineTest : public ::testing::TestWithParam<Case> {};
-
-TEST_P(ScanCommandLineTest, GivesFolderAndSwitch)
+TEST(ScanCommandLine, GivesFolderAndSwitch)
 {
-    const Case& c = GetParam();
-    const CommandLine result = ScanCommandLine(c.line);
-    EXPECT_EQ(result.changeDirectory, c.changeDirectory);
-    EXPECT_EQ(result.directory, c.directory);
-    EXPECT_EQ(result.uninstall, c.uninstall);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, ScanCommandLineTest, ::testing::ValuesIn(kCases));
-
-TEST(ScanCommandLine, NullTextIsAnEmptyLine)
-{
-    const CommandLine result = ScanCommandLine(nullptr);
-    EXPECT_FALSE(result.changeDirectory);
-    EXPECT_FALSE(result.uninstall);
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.line ? c.line : "(null)");
+        const CommandLine result = ScanCommandLine(c.line);
+        EXPECT_EQ(result.changeDirectory, c.directory != nullptr);
+        EXPECT_EQ(result.directory, c.directory ? c.directory : "");
+        EXPECT_EQ(result.uninstall, c.uninstall);
+    }
 }
 
 }  // namespace
