@@ -53,7 +53,8 @@ Bytes Hex(const std::string& hex)
 const std::string kVersion4 = "04000000 00000000 00000000 00000000 ";
 
 // One record of every class and unknown ones, every field unlike the others; texts with an odd
-// byte count, a zero unit and a unit above 255 among them.
+// byte count, a zero unit and a unit above 255 among them. ListsVersionAndEveryField spells
+// them out.
 const char* const kRecords[] = {
     "02000000 16000000 02000000 4e00 02000000 4300 06000000 610009006200 ",
     "03000000 13000000 05000000 6100620063 06000000 61000000e900 ",
@@ -70,17 +71,16 @@ const char* const kRecords[] = {
 };
 
 // A file of version -2 with the records at these indexes in kRecords.
-std::string File(std::initializer_list<size_t> indexes, const char* reserved = "")
+std::string File(std::initializer_list<size_t> indexes,
+                 std::string hex = "feffffff 00000000 00000000 00000000 ")
 {
-    std::string hex = "feffffff ";
-    hex += *reserved ? reserved : "00000000 00000000 00000000 ";
     for (size_t index : indexes)
         hex += kRecords[index];
     return hex;
 }
 
 const std::string kEveryClass =
-    File({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, "aabbccdd 01000000 ffffffff ");
+    File({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, "feffffff aabbccdd 01000000 ffffffff ");
 
 // Parses bytes; the text thrown on damage, or "" when the parse succeeded.
 std::string ParseBytes(HelpRecordList& list, const Bytes& bytes)
