@@ -37,17 +37,14 @@ const size_t kLargestRecord =
     std::max({sizeof(NamespaceRecord), sizeof(TextPairRecord), sizeof(PluginRecord),
               sizeof(TitleRecord), sizeof(FolderRecord), sizeof(RawRecord)});
 
-uint32_t Le32At(const uint8_t* data)
-{
-    return uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16 |
-           uint32_t(data[3]) << 24;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::vector<uint8_t> input(data, data + size);
+    std::vector<uint8_t> input(data, data + size);
+    // Version -1 marks a list that holds no file and cannot be written; the host tests cover it.
+    if (size >= 4 && std::count(input.begin(), input.begin() + 4, 0xff) == 4)
+        input[0] = 0;
     RecordStream stream(input);
     HelpRecordList list;
     bool parsed = true;
@@ -66,32 +63,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!parsed)
         return 0;
 
-    // The record headers, walked by their lengths alone, must give the list's records.
-    size_t offset = 16;
-    size_t count = 0;
-    while (offset < size) {
-        if (size - offset < 8 || count >= list.Count() ||
-            list.TypeAt(count) != Le32At(data + offset))
-            std::abort();
-        offset += 8 + size_t(Le32At(data + offset + 4));
-        ++count;
-    }
-    if (offset != size || count != list.Count())
-        std::abort();
-
     // Parse refuses a record whose fields leave part of its payload unread, so every list that
-    // parsed fills its payloads exactly and must come back byte for byte, reserved words zeroed.
+    // parsed fills its payloads exactly and must come back byte for byte, reserved words zeroed:
+    // its records and their headers are the file's.
     RecordStream out;
-    try {
-        list.Serialize(out);
-    } catch (const char*) {
-        if (list.Version() != HelpRecordList::kNotLoaded)
-            std::abort();
-        return 0;
-    }
-    std::vector<uint8_t> expected = input;
-    std::fill(expected.begin() + 4, expected.begin() + 16, 0);
-    if (out.Bytes() != expected)
+    list.Serialize(out);
+    std::fill(input.begin() + 4, input.begin() + 16, 0);
+    if (out.Bytes() != input)
         std::abort();
     return 0;
 }
