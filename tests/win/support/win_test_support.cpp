@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -24,6 +25,36 @@ HKEY CreateKeyOrThrow(HKEY root, const std::string& path)
 
 }  // namespace
 
+bool ReadRegistryValue(HKEY root, const std::string& key, const char* name, std::string& data,
+                       DWORD* type)
+{
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return false;
+    DWORD size = 0;
+    LONG result = RegQueryValueExA(handle, name, nullptr, type, nullptr, &size);
+    data.assign(size + 1, '\0');
+    if (result == ERROR_SUCCESS)
+        result = RegQueryValueExA(handle, name, nullptr, type, reinterpret_cast<BYTE*>(&data[0]),
+                                  &size);
+    data.resize(size);
+    RegCloseKey(handle);
+    return result == ERROR_SUCCESS;
+}
+
+LONG SetRegistryValue(HKEY root, const std::string& key, const char* name, DWORD type,
+                      const std::string& data)
+{
+    HKEY handle = nullptr;
+    LONG result = RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &handle, nullptr);
+    if (result == ERROR_SUCCESS)
+        result = RegSetValueExA(handle, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                                static_cast<DWORD>(data.size()));
+    RegCloseKey(handle);
+    return result;
+}
+
 ScratchKey::ScratchKey() : path_("Software\\QuillonTests\\" + UniqueName("k"))
 {
     key_ = CreateKeyOrThrow(HKEY_CURRENT_USER, path_);
@@ -43,11 +74,8 @@ void ScratchKey::CreateKey(const std::string& subkey) const
 void ScratchKey::SetValue(const std::string& subkey, const char* name, DWORD type,
                           const void* data, DWORD size) const
 {
-    HKEY key = CreateKeyOrThrow(key_, subkey);
-    const LONG result =
-        RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS)
+    if (SetRegistryValue(key_, subkey, name, type,
+                         std::string(static_cast<const char*>(data), size)) != ERROR_SUCCESS)
         throw std::runtime_error("cannot set value " + subkey);
 }
 
@@ -66,63 +94,29 @@ TempFolder::TempFolder()
         throw std::runtime_error("cannot create " + path_);
 }
 
-TempFolder::~TempFolder() { DeleteTreeForTest(path_); }
-
 SavedValue::SavedValue(HKEY root, const std::string& key, const char* name)
     : root_(root), key_(key), name_(name)
 {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return;
-    DWORD size = 0;
-    if (RegQueryValueExA(handle, name, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
-        data_.resize(size + 1);
-        existed_ = RegQueryValueExA(handle, name, nullptr, &type_, data_.data(), &size) ==
-                   ERROR_SUCCESS;
-        data_.resize(size);
-    }
-    RegCloseKey(handle);
+    existed_ = ReadRegistryValue(root, key, name, data_, &type_);
 }
 
 SavedValue::~SavedValue()
 {
-    HKEY handle = nullptr;
-    if (RegCreateKeyExA(root_, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle,
-                        nullptr) != ERROR_SUCCESS)
-        return;
     if (existed_)
-        RegSetValueExA(handle, name_.c_str(), 0, type_, data_.data(),
-                       static_cast<DWORD>(data_.size()));
+        SetRegistryValue(root_, key_, name_.c_str(), type_, data_);
     else
-        RegDeleteValueA(handle, name_.c_str());
-    RegCloseKey(handle);
+        SHDeleteValueA(root_, key_.c_str(), name_.c_str());
 }
 
 const char* const kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
 
 std::vector<std::string> PendingDeletes()
 {
-    std::vector<std::string> paths;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return paths;
-    DWORD size = 0;
     std::string data;
-    if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) ==
-        ERROR_SUCCESS) {
-        data.assign(size, '\0');
-        RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(&data[0]), &size);
-    }
-    RegCloseKey(key);
-    std::vector<std::string> strings;
-    for (size_t start = 0; start < data.size();) {
-        size_t end = data.find('\0', start);
-        if (end == std::string::npos)
-            end = data.size();
-        strings.push_back(data.substr(start, end - start));
-        start = end + 1;
-    }
+    ReadRegistryValue(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations", data);
+    std::vector<std::string> strings, paths;
+    for (const char* s = data.c_str(); s < data.c_str() + data.size(); s += strlen(s) + 1)
+        strings.push_back(s);
     // Pairs of source and target; the target of a deletion is empty.
     for (size_t i = 0; i + 1 < strings.size(); i += 2) {
         const std::string& source = strings[i];

@@ -1,14 +1,12 @@
 #pragma once
-// Sandboxes for the Windows tests: a scratch registry key and a scratch folder, each removed
-// again with everything in it, and registry values put back as they were. The file tree helpers
-// come from fixtures/, which the sample machine shares.
+// Sandboxes for the Windows tests, removed again at the end, and registry values put back as
+// they were. The file tree helpers come from fixtures/, which the sample machine shares.
 
 #include "file_tree.h"
 
 #include <windows.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 // HKEY_CURRENT_USER\Software\QuillonTests\<unique>, deleted with its subkeys at the end.
@@ -37,7 +35,7 @@ private:
 class TempFolder {
 public:
     TempFolder();
-    ~TempFolder();
+    ~TempFolder() { DeleteTreeForTest(path_); }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
@@ -48,7 +46,7 @@ private:
     std::string path_;
 };
 
-// Values of HKEY_LOCAL_MACHINE changed for one test and put back as they were.
+// A registry value changed for one test and put back as it was (deleted if it was missing).
 class SavedValue {
 public:
     SavedValue(HKEY root, const std::string& key, const char* name);
@@ -58,12 +56,17 @@ public:
 
 private:
     HKEY root_;
-    std::string key_;
-    std::string name_;
+    std::string key_, name_, data_;
     bool existed_ = false;
     DWORD type_ = 0;
-    std::vector<BYTE> data_;
 };
+
+// Reads a value's raw data; false when it cannot be read.
+bool ReadRegistryValue(HKEY root, const std::string& key, const char* name, std::string& data,
+                       DWORD* type = nullptr);
+// Creates root\key if need be and sets a value of it; the first error, or ERROR_SUCCESS.
+LONG SetRegistryValue(HKEY root, const std::string& key, const char* name, DWORD type,
+                      const std::string& data);
 
 // HKEY_LOCAL_MACHINE's key that holds PendingFileRenameOperations.
 extern const char* const kSessionManager;
