@@ -1,0 +1,64 @@
+#include "run_setup.h"
+#include "win32/reg_key.h"
+#include "support/win_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(RegKey, ReadStringGivesTheDataLessItsLastByte)
+{
+    ScratchKey scratch;
+    scratch.SetString("k", "Name", "hello");
+    scratch.SetString("k", "Empty", "");
+    const DWORD word = 0x44434241;  // bytes 41 42 43 44
+    scratch.SetValue("k", "Word", REG_DWORD, &word, sizeof word);
+    scratch.SetValue("k", "Zero", REG_BINARY, "", 0);
+    RegKey key, none;
+    ASSERT_EQ(key.Open(scratch.Get(), "k", KEY_READ), ERROR_SUCCESS);
+    const struct {
+        const RegKey& key;
+        const char* name;
+        LONG result;
+        const char* text;
+    } rows[] = {{key, "Name", ERROR_SUCCESS, "hello"},   {key, "Empty", ERROR_SUCCESS, ""},
+                {key, "Word", ERROR_SUCCESS, "ABC"},     {key, "Zero", ERROR_SUCCESS, ""},
+                {key, "Missing", ERROR_FILE_NOT_FOUND, ""},
+                {none, "Name", ERROR_INVALID_HANDLE, ""}};
+    for (const auto& row : rows) {
+        std::string text = "sentinel";
+        EXPECT_EQ(row.key.ReadString(row.name, text), row.result) << row.name;
+        EXPECT_EQ(text, row.text) << row.name;
+    }
+    EXPECT_EQ(none.Close(), ERROR_SUCCESS);
+    EXPECT_EQ(none.Open(scratch.Get(), "missing", KEY_READ), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(none.Get(), nullptr);
+}
+
+TEST(LookupInstallFolder, FindsTheRecordedFolderOrProposesOne)
+{
+    const struct {
+        bool uninstallKey;
+        const char* installDir;       // null: no value
+        const char* programFilesDir;  // null: no value
+        const char* expected;
+    } rows[] = {{true, "D:\\Libs\\Quillon", "C:\\Program Files", "D:\\Libs\\Quillon"},
+                {true, "", "C:\\Program Files", ""},
+                {true, nullptr, "C:\\Program Files", "C:\\Program Files\\Quillon"},
+                {false, nullptr, "C:\\Program Files", "C:\\Program Files\\Quillon"},
+                {false, nullptr, nullptr, "\\Quillon"}};
+    for (const auto& row : rows) {
+        ScratchKey scratch;
+        if (row.uninstallKey)
+            scratch.CreateKey(UNINSTALL_KEY);
+        if (row.installDir)
+            scratch.SetString(UNINSTALL_KEY, "InstallDir", row.installDir);
+        if (row.programFilesDir)
+            scratch.SetString(CURRENT_VERSION_KEY, "ProgramFilesDir", row.programFilesDir);
+        RegKey uninstallKey;
+        EXPECT_EQ(LookupInstallFolder(scratch.Get(), uninstallKey), row.expected) << &row - rows;
+        EXPECT_EQ(uninstallKey.Get() != nullptr, row.uninstallKey) << &row - rows;
+    }
+}
+
+}  // namespace
