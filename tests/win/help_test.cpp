@@ -1,0 +1,195 @@
+#include "help_record_list.h"
+#include "help_registration.h"
+#include "support/win_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kShellFolders =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const DWORD kHiddenArchive = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+
+std::string Le32(uint32_t value)
+{
+    return {char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
+}
+
+// The stored bytes of a narrow text, without its count.
+std::string U16(const std::string& narrow)
+{
+    std::string bytes;
+    for (char c : narrow)
+        bytes += std::string(1, c) + '\0';
+    return bytes;
+}
+
+const std::string kZeros(12, '\0');
+const std::string kHelpFolder = "C:\\Program Files\\Quillon\\Help";
+const std::string F = kHelpFolder + "\\";
+const std::string kShared("V\0S\0\x22\x21", 6);  // a unit above 255 must survive the copy
+
+// What a registration of the worked example writes.
+const std::string kOwnTitle = Le32(5) + Le32(0x66) + Le32(0x0e) + U16("Quillon") + Le32(0x16) +
+                              U16("Quillon.HxS") + Le32(0x16) + U16("Quillon.HxI") + Le32(0) +
+                              Le32(0) + Le32(1033) + Le32(1) + Le32(1) + Le32(0) + Le32(0) +
+                              Le32(0);
+const std::string kOwnFile = Le32(4) + kZeros + kOwnTitle + Le32(6) + Le32(0x84) + Le32(1) +
+                             Le32(0x3c) + U16(F) + Le32(0x3c) + U16(F);
+const std::string kOurNamespace = Le32(2) + Le32(0x94) + Le32(0x0e) + U16("Quillon") +
+                                  Le32(0x52) + U16(F + "Quillon.HxC") + Le32(0x28) +
+                                  U16("Quillon library help");
+const std::string kOurPlugin = Le32(4) + Le32(0xc8) + Le32(0x0e) + U16("Quillon") + Le32(6) +
+                               kShared + Le32(0x52) +
+                               U16("C:/Program Files/Quillon/Help/Quillon.HxT") + Le32(0x52) +
+                               U16(F + "Quillon.HxA");
+// Records of others, and of types the system does not model.
+const std::string kOtherNamespace = Le32(2) + Le32(0x32) + Le32(0x0a) + U16("Other") +
+                                    Le32(0x14) + U16("C:\\O\\o.HxC") + Le32(0x08) + U16("Help");
+const std::string kRaw1 = Le32(1) + Le32(5) + std::string("\xab\xcd\xef\x00\x12", 5);
+const std::string kPair = Le32(3) + Le32(0x0c) + Le32(2) + U16("x") + Le32(2) + U16("y");
+const std::string kRaw7 = Le32(7) + Le32(3) + "\x01\x02\x03";
+const std::string kRaw9 = Le32(9) + Le32(0);
+const std::string kOtherPlugin = Le32(4) + Le32(0x48) + Le32(0x0a) + U16("Other") + Le32(6) +
+                                 kShared + Le32(0x14) + U16("C:/O/o.HxT") + Le32(0x14) +
+                                 U16("C:\\O\\o.HxA");
+const std::string kSecondPlugin = Le32(4) + Le32(0x1e) + Le32(0x0c) + U16("Second") + Le32(2) +
+                                  U16("Z") + Le32(0) + Le32(0);
+const std::string kLower = Le32(2) + Le32(0x1a) + Le32(0x0e) + U16("quillon") + Le32(0) + Le32(0);
+const std::string kUpper =
+    Le32(4) + Le32(0x1e) + Le32(0x0e) + U16("QUILLON") + Le32(0) + Le32(0) + Le32(0);
+
+// A header with non-zero reserved words: a rewritten file has zeros there.
+const std::string kHeader = Le32(1) + "\x11\x11\x11\x11\x22\x22\x22\x22\x33\x33\x33\x33";
+const std::string kList = kHeader + kOtherNamespace + kRaw1 + kPair;
+const std::string kListRewritten = Le32(1) + kZeros + kOtherNamespace + kRaw1 + kPair;
+const std::string kCollection = Le32(4) + kZeros + kRaw7 + kOtherPlugin + kSecondPlugin + kRaw9;
+const std::string kNoPlugins = kHeader + kRaw7 + kPair + kOtherNamespace;
+const std::string kShortList = kList.substr(0, kList.size() - 1);
+const std::string kDamaged = (kCollection + kOurPlugin).substr(0, kCollection.size() + 9);
+const char* const L = "nslist.hxl";
+const char* const C = "MS.VSCC.hxn";
+const char* const N = "Quillon.hxn";
+
+const Tree kBefore = {{L, kList}, {C, kCollection}};
+const Tree kRegistered = {{N, kOwnFile}, {L, kListRewritten + kOurNamespace},
+                          {C, kCollection + kOurPlugin}};
+const Tree kRemoved = {{L, kListRewritten}, {C, kCollection}};
+
+class HelpRegistration : public ::testing::Test {
+protected:
+    HelpRegistration() { scratch_.SetString(kShellFolders, "Common AppData", temp_.Path()); }
+
+    // Steps: R registers, S with a trailing backslash; U removes.
+    void Run(const std::string& steps)
+    {
+        for (char step : steps) {
+            if (step == 'U')
+                UnregisterHelp(scratch_.Get(), "Quillon");
+            else
+                RegisterHelp(scratch_.Get(), step == 'S' ? F : kHelpFolder,
+                             "Quillon", "Quillon", "Quillon library help");
+        }
+    }
+    void Put(const Tree& files) const
+    {
+        DeleteTreeForTest(data_);
+        MakeTree(temp_.Path(), {{"Microsoft Help\\", ""}});
+        MakeTree(data_, files);
+    }
+
+    ScratchKey scratch_;
+    TempFolder temp_;
+    const std::string data_ = temp_ / "Microsoft Help";
+};
+
+TEST_F(HelpRegistration, WritesAndRemovesExactlyItsOwnRecords)
+{
+    struct Row {
+        const char* what;
+        Tree before;
+        const char* steps;
+        Tree after;
+    } rows[] = {
+        {"worked example", kBefore, "R", kRegistered},
+        {"trailing backslash", kBefore, "S", kRegistered},
+        {"removal", kBefore, "RU", kRemoved},
+        {"twice, removed once", kBefore, "RRU",
+         {{L, kListRewritten + kOurNamespace}, {C, kCollection + kOurPlugin}}},
+        {"no collection file", {{L, kList}}, "R",
+         {{N, kOwnFile}, {L, kListRewritten + kOurNamespace}}},
+        {"collection without plug-ins", {{L, kList}, {C, kNoPlugins}}, "UR",
+         {{N, kOwnFile}, {L, kListRewritten + kOurNamespace}, {C, kNoPlugins}}},
+        {"damaged collection", {{L, kList}, {C, kDamaged}}, "RU",
+         {{L, kListRewritten}, {C, kDamaged}}},
+        {"no namespace list", {{C, kCollection + kOurPlugin}}, "R",
+         {{N, kOwnFile}, {C, kCollection + kOurPlugin}}},
+        {"no namespace list, removal", {{C, kCollection + kOurPlugin}}, "RU",
+         {{C, kCollection + kOurPlugin}}},
+        {"damaged list", {{L, kShortList}, {C, kCollection + kOurPlugin}}, "R",
+         {{N, kOwnFile}, {L, kShortList}, {C, kCollection + kOurPlugin}}},
+        {"damaged list, removal", {{L, kShortList}, {C, kCollection + kOurPlugin}}, "RU",
+         {{L, kShortList}, {C, kCollection + kOurPlugin}}},
+        {"first exact name only",
+         {{L, kHeader + kLower + kOurNamespace + kRaw1 + kOurNamespace},
+          {C, kHeader + kUpper + kRaw9 + kOurPlugin}},
+         "U",
+         {{L, Le32(1) + kZeros + kLower + kRaw1 + kOurNamespace},
+          {C, Le32(1) + kZeros + kUpper + kRaw9}}},
+        {"names differing in case", {{L, kHeader + kLower + kPair}, {C, kHeader + kRaw9 + kUpper}},
+         "U", {{L, kHeader + kLower + kPair}, {C, kHeader + kRaw9 + kUpper}}},
+        // The list's temporary file cannot be created: its save fails before the list is touched.
+        {"list not saved", {{L, kList}, {"nslist.hxl.tmp\\", ""}, {C, kCollection}}, "R",
+         {{N, kOwnFile}, {L, kList}, {"nslist.hxl.tmp\\", ""}, {C, kCollection}}},
+    };
+    for (const Row& row : rows) {
+        Put(row.before);
+        Run(row.steps);
+        EXPECT_EQ(SnapshotTree(data_), row.after) << row.what;
+    }
+    Put(kBefore);
+    Run("R");
+    for (const char* name : {N, L, C})
+        EXPECT_EQ(GetFileAttributesA((data_ + "\\" + name).c_str()), kHiddenArchive) << name;
+}
+
+// Version 4 and one text pair record holding "a" and "b".
+const std::string kPairFile = Le32(4) + kZeros + Le32(3) + Le32(0x0c) + Le32(2) + "a" +
+                              std::string(1, '\0') + Le32(2) + "b" + std::string(1, '\0');
+
+// The file halves of the record list: its rules of reading and writing are tested on the host.
+TEST(HelpRecordFile, SaveMakesAHiddenFileOrLeavesTheOldOneAndLoadShares)
+{
+    TempFolder temp;
+    const std::string path = temp / L;
+    HelpRecordList list(7);
+    EXPECT_FALSE(list.Load(path));
+    EXPECT_EQ(list.Version(), 7);
+    // A left-over temporary file, hidden as the saved file is, is overwritten.
+    for (DWORD attributes : {DWORD(FILE_ATTRIBUTE_NORMAL), kHiddenArchive,
+                             DWORD(FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN)}) {
+        MakeTree(temp.Path(), {{L, "old"}, {"nslist.hxl.tmp", "left over"}});
+        SetFileAttributesA(path.c_str(), attributes);
+        SetFileAttributesA((path + ".tmp").c_str(), kHiddenArchive);
+        EXPECT_TRUE(list.Save(path)) << attributes;
+        EXPECT_EQ(SnapshotTree(temp.Path()), (Tree{{L, Le32(7) + kZeros}})) << attributes;
+        EXPECT_EQ(GetFileAttributesA(path.c_str()), kHiddenArchive) << attributes;
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    // Read while another program reads it too.
+    WriteFileBytes(path, kPairFile);
+    HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    EXPECT_TRUE(list.Load(path));
+    CloseHandle(reader);
+    EXPECT_EQ(list.Version(), 4);
+    EXPECT_EQ(list.Count(), 1u);
+    // Read-only: the old file stays.
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    const DWORD readOnly = GetFileAttributesA(path.c_str());
+    EXPECT_FALSE(list.Save(path));
+    EXPECT_EQ(GetFileAttributesA(path.c_str()), readOnly);
+    EXPECT_EQ(SnapshotTree(temp.Path()), (Tree{{L, kPairFile}}));
+}
+
+}  // namespace
