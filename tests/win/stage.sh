@@ -3,6 +3,10 @@
 #   stage.sh links: in the Wine prefix's drive C, Unix symbolic links to a folder outside the
 #     tree and to the Windows folder, which Wine reports as reparse points; and a share
 #     \\localhost\quillon (Wine looks \\server\share up as dosdevices/unc/server/share).
+#   stage.sh full|other-device DIR PROGRAM...: a fresh DIR holding the settings folder and in it,
+#     under the settings rewrite's temporary name, a link to /dev/full (every write fails with
+#     ERROR_DISK_FULL) or to a new file on another file system (a rename from there into DIR
+#     fails); then PROGRAM's StagedSettings test, with QUILLON_STAGE naming DIR.
 set -e
 if [ "$1" = links ]; then
     root="${WINEPREFIX:?}/drive_c/quillon-link-test" unc="$WINEPREFIX/dosdevices/unc/localhost"
@@ -14,4 +18,15 @@ if [ "$1" = links ]; then
     ln -s "$root/target" "$root/tree/link"
     ln -s "$WINEPREFIX/drive_c/windows" "$root/windows-link"
     ln -s "$root/share" "$unc/quillon"
+    exit 0
 fi
+export QUILLON_STAGE_KIND=$1 QUILLON_STAGE="Z:$2" target=/dev/full
+rm -rf "$2" && mkdir -p "$2/Microsoft/VisualStudio/7.0"
+if [ "$1" = other-device ]; then
+    target=$(mktemp /dev/shm/quillon-stage.XXXXXX)
+    trap 'rm -f "$target"' EXIT
+    [ "$(stat -c %d "$target")" != "$(stat -c %d "$2")" ] || { echo "$2 shares /dev/shm's device" >&2; exit 1; }
+fi
+ln -s "$target" "$2/Microsoft/VisualStudio/7.0/VCComponents.dat.quillon-new"
+shift 2
+"$@" --gtest_filter=StagedSettings.*
