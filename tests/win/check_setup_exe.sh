@@ -9,8 +9,8 @@
 set -u
 exe=$1 machine=$2 twin=${3:-}
 case "$machine" in
-    i386) tools=i686-w64-mingw32 ;;
-    x86-64) tools=x86_64-w64-mingw32 ;;
+    i386) tools=i686-w64-mingw32 twin_tools=x86_64-w64-mingw32 ;;
+    x86-64) tools=x86_64-w64-mingw32 twin_tools=i686-w64-mingw32 ;;
     *) echo "usage: $0 EXE i386|x86-64 [TWIN]" >&2; exit 2 ;;
 esac
 failed=0
@@ -22,16 +22,16 @@ printf '%s\n' "$dump" | grep -q "file format pei-$machine\$" || why="not a PE pr
 printf '%s\n' "$dump" | grep -Eq '^Subsystem[[:space:]]+00000002' || why="${why:+$why; }not the GUI subsystem"
 check header "$why"
 
-why=""
 dlls=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
 echo "imports:" $dlls
+why=""
+[ -n "$dlls" ] || why="no imports read"
 for dll in $dlls; do
     case "$dll" in
         kernel32.dll|user32.dll|advapi32.dll|shell32.dll|comctl32.dll|msvcrt.dll|ole32.dll|shlwapi.dll|gdi32.dll) ;;
         *) why="${why:+$why; }not a system DLL: $dll" ;;
     esac
 done
-[ -n "$dlls" ] || why="no imports read"
 check imports "$why"
 
 resources() { "$1-windres" -i "$2" -O rc 2>&1; }
@@ -40,8 +40,6 @@ expected='LANGUAGE 9, 1|1 3 /* RT_ICON */|2 3 /* RT_ICON */|3 3 /* RT_ICON */|4 
 why=""
 [ "$summary" = "$expected" ] || why="resources are: $summary"
 if [ -z "$why" ] && [ -n "$twin" ]; then
-    twin_tools=x86_64-w64-mingw32
-    [ "$machine" = x86-64 ] && twin_tools=i686-w64-mingw32
     [ "$(resources "$tools" "$exe")" = "$(resources "$twin_tools" "$twin")" ] ||
         why="resources differ from those of $twin"
 fi
