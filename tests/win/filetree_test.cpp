@@ -78,7 +78,7 @@ TEST_F(RemoveFolderTreeTest, SchedulesFilesInUseOrReadOnlyAndTheirFolders)
     HANDLE inUse = CreateFileA((temp_ / "lib\\bin\\setup.exe").c_str(), GENERIC_READ,
                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(RemoveFolderTree(temp_ / "other\\..\\lib\\."));
+    EXPECT_TRUE(RemoveFolderTree(temp_ / "other\\..\\lib\\"));
     CloseHandle(inUse);
 
     EXPECT_EQ(PendingDeletes(), (Names{temp_ / "lib\\bin\\setup.exe", temp_ / "lib\\bin",
