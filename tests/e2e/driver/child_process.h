@@ -23,8 +23,6 @@ public:
     // Message boxes are never returned by WaitForWindow, only by WaitForMessageBox.
     HWND WaitForWindow(const std::string& caption);
     HWND WaitForMessageBox();
-    // The first visible top-level window of the child that matches; what names it in Error().
-    HWND WaitFor(const std::function<bool(HWND)>& match, const std::string& what);
     bool WaitForWindowGone(HWND window);
     // The exit code, or false after the time-out.
     bool WaitForExit(DWORD& exitCode);
@@ -61,6 +59,8 @@ public:
     const std::string& Error() const { return error_; }
 
 private:
+    // The first visible top-level window of the child that matches; what names it in Error().
+    HWND WaitFor(const std::function<bool(HWND)>& match, const std::string& what);
     // Polls until done() holds; false, with the child killed, after the time-out or when the
     // child ended first.
     bool Poll(const std::function<bool()>& done, const std::string& what);
