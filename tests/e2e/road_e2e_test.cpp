@@ -5,8 +5,10 @@
 #include "support/win_test_support.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -32,18 +34,11 @@ struct Outcome {
 // or "type N" for a value of another type.
 std::string SzValue(const char* key, const char* name)
 {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return "missing";
-    DWORD size = 0;
+    std::string data;
     DWORD type = 0;
-    std::string data = "missing";
-    if (RegQueryValueExA(handle, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-        data.assign(size, '\0');
-        RegQueryValueExA(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
-    }
-    RegCloseKey(handle);
-    return data == "missing" || type == REG_SZ ? data : "type " + std::to_string(type);
+    if (!ReadRegistryValue(HKEY_LOCAL_MACHINE, key, name, data, &type))
+        return "missing";
+    return type == REG_SZ ? data : "type " + std::to_string(type);
 }
 
 std::string UninstallValue(const char* name)
@@ -75,12 +70,8 @@ std::string Replace(std::string text, const std::string& from, const std::string
     return text;
 }
 
-std::string UserSettingsPath()
-{
-    char profile[MAX_PATH] = "";
-    GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
-    return std::string(profile) + "\\AppData\\Local\\Microsoft\\VisualStudio\\7.0\\VCComponents.dat";
-}
+const std::string kUserSettings = getenv("USERPROFILE") +
+    std::string("\\AppData\\Local\\Microsoft\\VisualStudio\\7.0\\VCComponents.dat");
 const char* const kAliceSettings = "C:\\users\\alice\\AppData\\Local\\Microsoft\\VisualStudio\\7.0\\VCComponents.dat";
 
 // The settings files as an install into folder (without trailing backslash) leaves them.
@@ -157,41 +148,46 @@ protected:
         before_ = SnapshotMachine();
     }
 
+    // What a test does to the first folder dialog before it is answered.
+    typedef std::function<void(ChildProcess&, HWND progress, HWND dialog)> Steps;
+
     // Runs the package's setup.exe. For each entry of folders the dialog is answered: typed
     // text then OK ("" keeps the proposal); a null entry presses Cancel. Between the answers
     // come the error boxes. Ends with the closing message and the exit.
     Outcome Run(const std::string& exe, const std::string& args,
-                const std::vector<const char*>& folders)
+                const std::vector<const char*>& folders, const Steps& steps = nullptr)
     {
         Outcome outcome;
         ChildProcess child;
-        if (!child.Start(exe, args, "C:\\")) {
-            ADD_FAILURE() << "cannot start " << exe;
+        HWND progress = child.Start(exe, args, "C:\\") ? child.WaitForWindow("Setup") : nullptr;
+        if (!progress) {
+            ADD_FAILURE() << exe << ": " << child.Error();
             return outcome;
         }
+        EXPECT_EQ(ChildProcess::StaticTexts(progress),
+                  std::vector<std::string>{"Please wait while installing the Quillon library..."});
         for (size_t i = 0; i < folders.size(); ++i) {
             HWND dialog = child.WaitForWindow("Choose Folder");
             if (!dialog) {
                 ADD_FAILURE() << child.Error();
                 return outcome;
             }
-            const std::string shown = child.ReadFolderBox(dialog);
+            EXPECT_EQ(GetWindow(dialog, GW_OWNER), progress);
+            const std::string shown = ChildProcess::ReadItem(dialog, ChildProcess::FOLDER_BOX);
             if (i == 0)
                 outcome.proposal = shown;
             else
                 EXPECT_EQ(shown, outcome.proposal) << "a new dialog shows the recorded folder again";
-            if (!folders[i]) {
-                child.Press(dialog, IDCANCEL);
-            } else {
-                if (*folders[i])
-                    child.TypeFolder(dialog, folders[i]);
-                child.Press(dialog, IDOK);
-            }
+            if (i == 0 && steps)
+                steps(child, progress, dialog);
+            if (folders[i] && *folders[i])
+                ChildProcess::TypeItem(dialog, ChildProcess::FOLDER_BOX, folders[i]);
+            ChildProcess::Press(dialog, folders[i] ? IDOK : IDCANCEL);
             child.WaitForWindowGone(dialog);
             if (i + 1 < folders.size())
-                TakeMessage(child, outcome);
+                TakeMessage(child, progress, outcome);
         }
-        TakeMessage(child, outcome);
+        TakeMessage(child, progress, outcome);
         EXPECT_TRUE(child.WaitForExit(outcome.exitCode)) << child.Error();
         return outcome;
     }
@@ -222,16 +218,13 @@ protected:
     // Records folder as an earlier install's, so that the next run proposes it.
     static void RecordInstallFolder(const std::string& folder)
     {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                  nullptr, &key, nullptr),
+        ASSERT_EQ(SetRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallDir", REG_SZ,
+                                   folder + '\0'),
                   ERROR_SUCCESS);
-        RegSetValueExA(key, "InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                       static_cast<DWORD>(folder.size() + 1));
-        RegCloseKey(key);
     }
 
-    static void TakeMessage(ChildProcess& child, Outcome& outcome)
+    // The next message box: the only one, over the progress window, with only an OK button.
+    static void TakeMessage(ChildProcess& child, HWND progress, Outcome& outcome)
     {
         HWND box = child.WaitForMessageBox();
         if (!box) {
@@ -239,8 +232,13 @@ protected:
             return;
         }
         EXPECT_EQ(ChildProcess::Caption(box), "Setup");
-        outcome.messages.push_back(child.ReadMessageBox(box));
-        child.CloseMessageBox(box);
+        EXPECT_EQ(GetWindow(box, GW_OWNER), progress);
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(box, IDOK)));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(box, IDCANCEL)));
+        const std::vector<HWND> windows = child.VisibleWindows();
+        EXPECT_EQ(std::count_if(windows.begin(), windows.end(), ChildProcess::IsMessageBox), 1);
+        outcome.messages.push_back(ChildProcess::ReadItem(box, ChildProcess::MESSAGE_TEXT));
+        ChildProcess::Press(box, IDOK);
         child.WaitForWindowGone(box);
     }
 
@@ -251,7 +249,7 @@ protected:
             folder.pop_back();
         const std::string help = typed + "\\Help\\";
         EXPECT_EQ(SnapshotTree(folder), SnapshotTree(kPackage + "\\Quillon"));
-        EXPECT_EQ(ReadFileBytes(UserSettingsPath()), UserSettingsWith(folder));
+        EXPECT_EQ(ReadFileBytes(kUserSettings), UserSettingsWith(folder));
         EXPECT_EQ(ReadFileBytes(kAliceSettings), AliceSettingsWith(folder));
         EXPECT_EQ(ReadFileBytes(machine_.helpFolder + "nslist.hxl"), NamespaceListWith(help));
         EXPECT_EQ(ReadFileBytes(machine_.helpFolder + "MS.VSCC.hxn"), CollectionWith(help));
@@ -359,6 +357,78 @@ TEST_F(Road, CancelChangesNothingAndOnlyTheExactSwitchUninstalls)
     EXPECT_EQ(SnapshotMachine(), before_);
 }
 
+// One step of a user at the folder dialog, or of another program posting to the progress window.
+void PerformStep(ChildProcess& child, HWND progress, HWND dialog, const std::string& step)
+{
+    if (step.compare(0, 5, "type ") == 0) {
+        EXPECT_TRUE(ChildProcess::TypeItem(dialog, ChildProcess::FOLDER_BOX, step.substr(5)));
+    } else if (step.compare(0, 6, "browse") == 0) {
+        // "browse ok", "browse cancel", or "browse to PATH" (then OK)
+        EXPECT_TRUE(ChildProcess::Press(dialog, ChildProcess::BROWSE_BUTTON));
+        HWND browser = child.WaitForWindow("Browse for Folder");
+        ASSERT_NE(browser, nullptr) << child.Error();
+        EXPECT_EQ(GetWindow(browser, GW_OWNER), dialog);
+        if (step.compare(0, 10, "browse to ") == 0) {
+            EXPECT_TRUE(child.SelectInBrowser(browser, step.substr(10)));
+        }
+        EXPECT_TRUE(ChildProcess::Press(browser, step == "browse cancel" ? IDCANCEL : IDOK));
+        EXPECT_TRUE(child.WaitForWindowGone(browser)) << child.Error();
+    } else if (step == "escape" || step == "close box") {
+        EXPECT_TRUE(step == "escape" ? PostMessageA(GetDlgItem(dialog, ChildProcess::FOLDER_BOX),
+                                                    WM_KEYDOWN, VK_ESCAPE, 0x00010001)
+                                     : PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0));
+        EXPECT_TRUE(child.WaitForWindowGone(dialog)) << child.Error();
+    } else if (step == "post to the progress window") {
+        const WPARAM commands[] = {IDOK, IDCANCEL, 0, 122, 127, 1000, 0xFFFF, MAKEWPARAM(7, 1)};
+        for (WPARAM command : commands)
+            EXPECT_TRUE(PostMessageA(progress, WM_COMMAND, command, 0));
+        EXPECT_TRUE(PostMessageA(progress, WM_KEYDOWN, VK_ESCAPE, 0x00010001));
+        EXPECT_TRUE(PostMessageA(progress, WM_KEYDOWN, VK_RETURN, 0x001C0001));
+        EXPECT_TRUE(PostMessageA(progress, WM_CLOSE, 0, 0));
+        EXPECT_TRUE(PostMessageA(progress, WM_SYSCOMMAND, SC_CLOSE, 0));
+    } else {
+        ADD_FAILURE() << "unknown step " << step;
+    }
+}
+
+// The folder dialog answered in every way but OK (what OK hands on, the installs find): its box
+// holds what the user left there. Commands, keys and closes posted to the progress window are
+// ignored: each run ends as aborted, with that message only.
+TEST_F(Road, TheFolderBoxHoldsWhatTheUserLeftAndTheProgressWindowIgnoresTheRest)
+{
+    char desktop[MAX_PATH] = "";
+    ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop), S_OK);
+    const std::string browsed = desktop + std::string("\\Quillon");
+    const struct {
+        std::vector<std::string> steps;
+        std::string box;  // after the steps; "" where they closed the dialog
+    } cases[] = {
+        {{"type F:\\Typed", "browse cancel"}, "F:\\Typed"},
+        {{"browse ok"}, browsed},
+        {{"browse to C:\\Program Files"}, "C:\\Program Files\\Quillon"},
+        {{"browse to C:\\"}, "C:\\\\Quillon"},
+        {{"browse to C:\\", "browse cancel", "browse ok"}, browsed},
+        {{"post to the progress window"}, kDefaultFolder},
+        {{"type E:\\Elsewhere", "escape"}, ""},
+        {{"close box"}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.steps.back());
+        const Outcome outcome =
+            Run(kPackage + "\\setup.exe", "", {nullptr}, [&c](ChildProcess& child, HWND progress,
+                                                               HWND dialog) {
+                for (const std::string& step : c.steps)
+                    PerformStep(child, progress, dialog, step);
+                if (!c.box.empty()) {
+                    EXPECT_EQ(ChildProcess::ReadItem(dialog, ChildProcess::FOLDER_BOX), c.box);
+                }
+            });
+        EXPECT_EQ(outcome.messages, Messages{"Installation aborted"});
+        EXPECT_EQ(outcome.exitCode, 0u);
+    }
+    EXPECT_EQ(SnapshotMachine(), before_);
+}
+
 // Each refused folder brings the error, then the dialog again with the proposal; none of them
 // loses or gains a file, through the install, the uninstall and the restart.
 TEST_F(Road, RefusedFoldersAreAskedForAgainAndKeepWhatTheyHold)
@@ -411,7 +481,7 @@ TEST_F(Road, RecordedUninstallRemovesOursKeepsTheirsAndFinishesAtRestart)
     EXPECT_TRUE(FileExists(std::string(kIde71) + "Vc7\\vcprojects\\QuillonWiz.old\\notes.txt"));
     EXPECT_TRUE(FileExists(std::string(kIde71) + "Vc7\\vcprojects\\QuillonWizard.vsz"));
     // Removing the last entry of a list keeps the separator before it (an empty entry).
-    EXPECT_EQ(ReadFileBytes(UserSettingsPath()), UserSettingsWith(""));
+    EXPECT_EQ(ReadFileBytes(kUserSettings), UserSettingsWith(""));
     EXPECT_EQ(ReadFileBytes(kAliceSettings), AliceSettingsWith(""));
     EXPECT_EQ(ReadFileBytes(machine_.helpFolder + "nslist.hxl"), SampleNamespaceList());
     EXPECT_EQ(ReadFileBytes(machine_.helpFolder + "MS.VSCC.hxn"), SampleCollectionFile());

@@ -150,9 +150,9 @@ void ChildProcess::Fail(const std::string& what)
 
 bool ChildProcess::IsMessageBox(HWND window)
 {
-    // A message box is an owned dialog whose text is the static control 0xFFFF. The framework's
-    // dialogs give their group boxes that id too, but a group box is a button.
-    HWND text = GetDlgItem(window, 0xFFFF);
+    // A message box is an owned dialog whose text is the static control MESSAGE_TEXT. The
+    // framework's dialogs give their group boxes that id too, but a group box is a button.
+    HWND text = GetDlgItem(window, MESSAGE_TEXT);
     return ClassName(window) == "#32770" && GetWindow(window, GW_OWNER) && text &&
            lstrcmpiA(ClassName(text).c_str(), "Static") == 0;
 }
@@ -198,13 +198,8 @@ bool ChildProcess::TypeItem(HWND dialog, int id, const std::string& text)
 
 bool ChildProcess::Press(HWND dialog, int id)
 {
-    return PostCommand(dialog, MAKEWPARAM(id, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-bool ChildProcess::PostCommand(HWND window, WPARAM wParam, LPARAM lParam)
-{
-    return PostMessageA(window, WM_COMMAND, wParam, lParam) != FALSE;
+    return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))) != FALSE;
 }
 
 bool ChildProcess::SelectInBrowser(HWND browser, const std::string& path) const

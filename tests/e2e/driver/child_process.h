@@ -36,25 +36,22 @@ public:
     static bool IsMessageBox(HWND window);
     // WM_GETTEXT, which unlike GetWindowTextA reads controls of other processes.
     static std::string ReadText(HWND window);
+    // The text of a dialog's control: the folder box of "Choose Folder" is FOLDER_BOX, a
+    // message box's text MESSAGE_TEXT.
     static std::string ReadItem(HWND dialog, int id);
     // The texts of the window's static controls, in child order.
     static std::vector<std::string> StaticTexts(HWND window);
     static bool TypeItem(HWND dialog, int id, const std::string& text);
     // Posts the button's WM_COMMAND: a handler that opens a modal box would block a sender.
     static bool Press(HWND dialog, int id);
-    static bool PostCommand(HWND window, WPARAM wParam, LPARAM lParam = 0);
 
     // Selects a folder in "Browse for Folder" by its path, as a user clicking through the tree.
     // The path is written into the child's memory, where the browser reads it.
     bool SelectInBrowser(HWND browser, const std::string& path) const;
 
-    std::string ReadFolderBox(HWND folderDialog) const { return ReadItem(folderDialog, 1000); }
-    bool TypeFolder(HWND folderDialog, const std::string& text) const
-    {
-        return TypeItem(folderDialog, 1000, text);
-    }
-    std::string ReadMessageBox(HWND box) const { return ReadItem(box, 0xFFFF); }
-    bool CloseMessageBox(HWND box) const { return Press(box, IDOK); }
+    static const int FOLDER_BOX = 1000;
+    static const int BROWSE_BUTTON = 1001;
+    static const int MESSAGE_TEXT = 0xFFFF;
 
     const std::string& Error() const { return error_; }
 

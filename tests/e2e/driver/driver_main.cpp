@@ -24,65 +24,23 @@
 
 namespace {
 
-const char* const FOLDER_CAPTION = "Choose Folder";
-const char* const BROWSE_CAPTION = "Browse for Folder";
-
-int Usage(const std::string& problem)
-{
-    std::fprintf(stderr, "e2e_driver: %s\n", problem.c_str());
-    std::fprintf(stderr, "usage: e2e_driver --exe PATH [--cwd DIR] [--args TEXT] [--timeout MS] "
-                         "STEP... (see the source for the steps)\n");
-    return 2;
-}
-
 std::string Quoted(const std::string& text)
 {
     return "\"" + text + "\"";
 }
 
-// Child control texts worth printing for a window: the folder box, and static texts.
+// The caption, the folder box if there is one, and the static texts that are not empty.
 std::string Describe(HWND window)
 {
     std::string line = "window " + Quoted(ChildProcess::Caption(window));
-    if (HWND folder = GetDlgItem(window, 1000))
-        line += " folder " + Quoted(ChildProcess::ReadText(folder));
+    if (GetDlgItem(window, ChildProcess::FOLDER_BOX))
+        line += " folder " + Quoted(ChildProcess::ReadItem(window, ChildProcess::FOLDER_BOX));
     for (const std::string& text : ChildProcess::StaticTexts(window)) {
         if (!text.empty())
             line += " text " + Quoted(text);
     }
     return line;
 }
-
-class Run {
-public:
-    explicit Run(DWORD timeoutMs) : child(timeoutMs) {}
-
-    int Fail(const std::string& what)
-    {
-        child.Kill();
-        std::printf("failed: %s\n", what.c_str());
-        return 1;
-    }
-
-    // The driver's own time-out message if there is one, else what failed.
-    std::string Why(const std::string& what) const
-    {
-        return child.Error().empty() ? what : child.Error();
-    }
-
-    HWND Window(const std::string& caption)
-    {
-        if (current && IsWindow(current) && ChildProcess::Caption(current) == caption)
-            return current;
-        current = child.WaitForWindow(caption);
-        if (current)
-            std::printf("%s\n", Describe(current).c_str());
-        return current;
-    }
-
-    ChildProcess child;
-    HWND current = nullptr;
-};
 
 }  // namespace
 
@@ -105,79 +63,100 @@ int main(int argc, char** argv)
         else
             steps.push_back(arg);
     }
+    const auto usage = [](const std::string& problem) {
+        std::fprintf(stderr, "e2e_driver: %s\nusage: e2e_driver --exe PATH [--cwd DIR] "
+                             "[--args TEXT] [--timeout MS] STEP... (see the source for the steps)\n",
+                     problem.c_str());
+        return 2;
+    };
     if (exe.empty())
-        return Usage("--exe is required");
+        return usage("--exe is required");
 
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    Run run(timeoutMs);
-    ChildProcess& child = run.child;
+    ChildProcess child(timeoutMs);
+    // The driver's own time-out message if there is one, else what failed.
+    const auto fail = [&child](const std::string& what) {
+        child.Kill();
+        std::printf("failed: %s\n", (child.Error().empty() ? what : child.Error()).c_str());
+        return 1;
+    };
     if (!child.Start(exe, args, cwd))
-        return run.Fail(child.Error());
+        return fail("");
     std::printf("started %s\n", Quoted(exe).c_str());
 
+    HWND current = nullptr;
+    // The window with that caption: the current one while it is, else the next to show.
+    const auto window = [&](const std::string& caption) {
+        if (!current || !IsWindow(current) || ChildProcess::Caption(current) != caption) {
+            current = child.WaitForWindow(caption);
+            if (current)
+                std::printf("%s\n", Describe(current).c_str());
+        }
+        return current;
+    };
     for (size_t i = 0; i < steps.size(); ++i) {
         const std::string& step = steps[i];
         const bool hasValue = i + 1 < steps.size();
         if (step == "--window" && hasValue) {
-            if (!run.Window(steps[++i]))
-                return run.Fail(child.Error());
+            if (!window(steps[++i]))
+                return fail("");
         } else if (step == "--read" && hasValue) {
             const int id = std::atoi(steps[++i].c_str());
-            if (!run.current)
-                return Usage("--read needs a current window");
-            const std::string text = ChildProcess::ReadItem(run.current, id);
-            std::printf("read %d %s\n", id, Quoted(text).c_str());
+            if (!current)
+                return usage("--read needs a current window");
+            std::printf("read %d %s\n", id, Quoted(ChildProcess::ReadItem(current, id)).c_str());
         } else if (step == "--type" && hasValue) {
             const std::string text = steps[++i];
-            HWND dialog = run.Window(FOLDER_CAPTION);
-            if (!dialog || !child.TypeFolder(dialog, text))
-                return run.Fail(run.Why("cannot type into the folder box"));
+            HWND dialog = window("Choose Folder");
+            if (!dialog || !ChildProcess::TypeItem(dialog, ChildProcess::FOLDER_BOX, text))
+                return fail("cannot type into the folder box");
             std::printf("typed %s\n", Quoted(text).c_str());
         } else if (step == "--ok" || step == "--cancel" || step == "--browse") {
-            const int id = step == "--ok" ? IDOK : step == "--cancel" ? IDCANCEL : 1001;
-            HWND dialog = run.Window(FOLDER_CAPTION);
+            const int id = step == "--ok" ? IDOK
+                         : step == "--cancel" ? IDCANCEL : ChildProcess::BROWSE_BUTTON;
+            HWND dialog = window("Choose Folder");
             if (!dialog || !ChildProcess::Press(dialog, id))
-                return run.Fail(run.Why("cannot press " + step));
+                return fail("cannot press " + step);
             std::printf("pressed %d\n", id);
-            if (id != 1001) {
+            if (id != ChildProcess::BROWSE_BUTTON) {
                 if (!child.WaitForWindowGone(dialog))
-                    return run.Fail(child.Error());
-                run.current = nullptr;
+                    return fail("");
+                current = nullptr;
             }
         } else if (step == "--browse-ok" || step == "--browse-cancel" ||
                    (step == "--browse-to" && hasValue)) {
-            HWND browser = child.WaitForWindow(BROWSE_CAPTION);
+            HWND browser = child.WaitForWindow("Browse for Folder");
             if (!browser)
-                return run.Fail(child.Error());
+                return fail("");
             std::printf("%s\n", Describe(browser).c_str());
             if (step == "--browse-to") {
                 const std::string path = steps[++i];
                 if (!child.SelectInBrowser(browser, path))
-                    return run.Fail("cannot select " + path + " in the browser");
+                    return fail("cannot select " + path + " in the browser");
                 std::printf("selected %s\n", Quoted(path).c_str());
             }
             const int id = step == "--browse-cancel" ? IDCANCEL : IDOK;
             if (!ChildProcess::Press(browser, id) || !child.WaitForWindowGone(browser))
-                return run.Fail(run.Why("cannot answer the browser"));
+                return fail("cannot answer the browser");
             std::printf("pressed %d\n", id);
         } else if (step == "--message") {
             HWND box = child.WaitForMessageBox();
             if (!box)
-                return run.Fail(child.Error());
+                return fail("");
             std::printf("message %s %s\n", Quoted(ChildProcess::Caption(box)).c_str(),
-                        Quoted(child.ReadMessageBox(box)).c_str());
-            if (!child.CloseMessageBox(box) || !child.WaitForWindowGone(box))
-                return run.Fail(run.Why("cannot close the message box"));
+                        Quoted(ChildProcess::ReadItem(box, ChildProcess::MESSAGE_TEXT)).c_str());
+            if (!ChildProcess::Press(box, IDOK) || !child.WaitForWindowGone(box))
+                return fail("cannot close the message box");
         } else if (step == "--sleep" && hasValue) {
             Sleep(std::strtoul(steps[++i].c_str(), nullptr, 10));
         } else {
-            return Usage("unknown or incomplete step " + step);
+            return usage("unknown or incomplete step " + step);
         }
     }
 
     DWORD exitCode = 0;
     if (!child.WaitForExit(exitCode))
-        return run.Fail(child.Error());
+        return fail("");
     std::printf("exit %lu\n", exitCode);
     return 0;
 }

@@ -1,15 +1,12 @@
 // The worker body of the test program shell_probe.exe, which links the real application
 // object, progress dialog and resources. Its command line says what the worker does:
 //
-//   idle RESULT              post nothing (the test posts to the window itself)
-//   hold CODE EVENT RESULT   post CODE, then keep working until the named event is set
-//   folder PROPOSAL RESULT   show the install folder dialog; post 123 after OK, 125 otherwise
-//   nothread                 CreateThread fails (its import is redirected); should a worker
-//                            run all the same, it posts 123
-//
-// RESULT is a file the worker writes: "window" or "no window" (whether the progress window
-// existed when the worker began), then per mode "released" or "<result>|<folder>".
-#include "folder_dialog.h"
+//   hold EVENT RESULT   post the code of a finished install, then keep working until the named
+//                       event is set; RESULT is a file the worker writes: "window" or "no
+//                       window" (whether the progress window existed when it began), then
+//                       "released"
+//   nothread            CreateThread fails (its import is redirected); should a worker run all
+//                       the same, it posts the code of a finished install at once
 #include "run_setup.h"
 
 #include <cstdlib>
@@ -77,27 +74,17 @@ struct ThreadRefusal {
 
 void RunSetup(HWND progressWindow)
 {
-    const std::string mode = Arg(1);
-    const int resultArg = mode == "idle" ? 2 : mode == "hold" ? 4 : 3;
-    const std::string result = mode == "nothread" ? "" : Arg(resultArg);
-    if (!result.empty())
-        Append(result, IsWindow(progressWindow) ? "window\n" : "no window\n");
-
-    if (mode == "hold") {
-        PostMessageA(progressWindow, WM_COMMAND, std::atoi(Arg(2).c_str()), 0);
-        HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, Arg(3).c_str());
-        if (event) {
-            WaitForSingleObject(event, 60000);
-            CloseHandle(event);
-        }
-        Append(result, "released\n");
-    } else if (mode == "folder") {
-        FolderDialog dialog(Arg(2));
-        const INT_PTR answer = dialog.ShowModal(progressWindow, 0, GetModuleHandleA(nullptr));
-        Append(result, std::to_string(answer) + "|" + dialog.folder + "\n");
-        PostMessageA(progressWindow, WM_COMMAND, answer == IDOK ? 123 : 125, 0);
-    } else if (mode == "nothread") {
-        // A worker that should not exist ends the run with the wrong text, at once.
-        PostMessageA(progressWindow, WM_COMMAND, 123, 0);
+    const WPARAM installed = 123;
+    if (Arg(1) != "hold") {
+        PostMessageA(progressWindow, WM_COMMAND, installed, 0);
+        return;
     }
+    Append(Arg(3), IsWindow(progressWindow) ? "window\n" : "no window\n");
+    PostMessageA(progressWindow, WM_COMMAND, installed, 0);
+    HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, Arg(2).c_str());
+    if (event) {
+        WaitForSingleObject(event, 60000);
+        CloseHandle(event);
+    }
+    Append(Arg(3), "released\n");
 }
