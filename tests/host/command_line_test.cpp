@@ -8,7 +8,6 @@ namespace {
 const struct Case { const char* line; const char* directory; bool uninstall; } kCases[] = {
     // Quoted program path: blanks belong to it, a carriage return or the line's end closes it.
     {"\"C:\\My Pkg\\setup.exe\" /uninstall", "C:\\My Pkg", true},
-    {"\"C:\\setup.exe\" /uninstall", "C:", true},
     {"\"C:\\Pkg\\setup.exe\r\\x\" /uninstall", "C:\\Pkg", true},
     {"\"C:\\Pkg\\setup.exe", "C:\\Pkg", false},
     // Unquoted program path: it ends at the first blank, tab or carriage return.
@@ -17,7 +16,6 @@ const struct Case { const char* line; const char* directory; bool uninstall; } k
     {"C:\\Pkg\\setup.exe\r\\x/uninstall", "C:\\Pkg", true},
     // Leading blanks and tabs are skipped.
     {"  \t \"C:\\Pkg\\setup.exe\" /uninstall", "C:\\Pkg", true},
-    {" \t C:\\Pkg\\setup.exe", "C:\\Pkg", false},
     // Without a backslash the argument text starts after the path's first character.
     {"setup.exe /uninstall", nullptr, true},
     {"/uninstall", nullptr, false},
@@ -25,7 +23,6 @@ const struct Case { const char* line; const char* directory; bool uninstall; } k
     // Only "/uninstall", case-sensitive, anywhere in the argument text, which starts inside
     // the program path, one character after its last backslash.
     {"\"C:\\Pkg\\setup.exe\" /UNINSTALL", "C:\\Pkg", false},
-    {"\"C:\\Pkg\\setup.exe\" /uninstal", "C:\\Pkg", false},
     {"\"C:\\Pkg\\setup.exe\" x/uninstallnow", "C:\\Pkg", true},
     {"\"C:\\Pkg\\/uninstall\"", "C:\\Pkg", true},
     // Empty program paths.

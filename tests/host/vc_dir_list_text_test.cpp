@@ -24,7 +24,6 @@ const struct Case {
      "Include Dirs=A;D:\\Q\rX=1\r\nInclude Dirs=B\r\n"},
     {"x;Include Dirs=D:\\Q\r\n", "Include Dirs", "D:\\Q\\\\", 1,
      "x;Include Dirs=D:\\Q;D:\\Q\\\r\n"},
-    {"Include Dirs=A\r\n", "Include Dirs", "\\", 1, "Include Dirs=A;\r\n"},
     {std::string("A=\0\r\0", 5), "A", "D:\\Q", 1, std::string("A=\0;D:\\Q\r\0", 10)},
     // No key (letter case counts, "=" belongs to it), or no carriage return after it.
     {"include dirs=A\r\nInclude Dirs A\r\n", "Include Dirs", "D:\\Q", 0,
@@ -32,10 +31,7 @@ const struct Case {
     {"X=1\r\nInclude Dirs=A\n", "Include Dirs", "D:\\Q", 0, "X=1\r\nInclude Dirs=A\n"},
     // Removing: an entry between two ";" takes the second with it, else the separators stay.
     {"Include Dirs=A;D:\\Q;B\r\n", nullptr, "D:\\Q\\", 1, "Include Dirs=A;B\r\n"},
-    {"Include Dirs=D:\\Q;B\r\n", nullptr, "D:\\Q", 1, "Include Dirs=;B\r\n"},
-    {"Include Dirs=A;D:\\Q\r\n", nullptr, "D:\\Q", 1, "Include Dirs=A;\r\n"},
     {"Include Dirs=A;D:\\Q;D:\\Q;B\r\n", nullptr, "D:\\Q", 2, "Include Dirs=A;B\r\n"},
-    {"Include Dirs=;;D:\\Q;;\r\n", nullptr, "D:\\Q", 1, "Include Dirs=;;;\r\n"},
     {"Include Dirs=A;D:\\Q", nullptr, "D:\\Q", 1, "Include Dirs=A;"},
     {"Include Dirs=A;D:\\Q;", nullptr, "D:\\Q", 1, "Include Dirs=A;"},
     {"I=D:\\Q;x\r\nL=y;D:\\Q\r\nR=D:\\Q\r\n", nullptr, "D:\\Q", 3, "I=;x\r\nL=y;\r\nR=\r\n"},
