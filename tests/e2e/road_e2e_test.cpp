@@ -16,13 +16,7 @@ const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\
 const char* const kIde70 = "C:\\Program Files\\Microsoft Visual Studio .NET\\";
 const char* const kIde71 = "C:\\Program Files\\Microsoft Visual Studio .NET 2003\\";
 
-std::string Backslashed(std::string path)
-{
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
-const std::string kPackage = Backslashed(QUILLON_PACKAGE);
+const std::string kPackage = QUILLON_PACKAGE;
 
 struct Outcome {
     std::string proposal;               // the folder box when the dialog first showed
@@ -337,17 +331,9 @@ TEST_F(Road, EachIdeLayoutGetsTheWizardsOfTheVersionTaken)
     }
 }
 
-TEST_F(Road, CancelChangesNothingAndOnlyTheExactSwitchUninstalls)
+// Without an entry the uninstall takes the default folder; the switch may stand anywhere.
+TEST_F(Road, WithoutAnEntryTheUninstallTakesTheDefaultFolder)
 {
-    for (const char* args : {"", "/UNINSTALL", "-uninstall"}) {
-        const Outcome outcome = Run(kPackage + "\\setup.exe", args, {nullptr});
-        EXPECT_EQ(outcome.proposal, kDefaultFolder) << args;
-        EXPECT_EQ(outcome.messages, Messages{"Installation aborted"}) << args;
-        EXPECT_EQ(outcome.exitCode, 0u);
-    }
-    EXPECT_EQ(SnapshotMachine(), before_);
-
-    // Without an entry the uninstall takes the default folder; the switch may stand anywhere.
     CreateDirectoryA(kDefaultFolder.c_str(), nullptr);
     MakeTree(kDefaultFolder, {{"old.h", "left over"}});
     const Outcome outcome = Run(kPackage + "\\setup.exe", "x/uninstallnow", {});
@@ -393,36 +379,39 @@ void PerformStep(ChildProcess& child, HWND progress, HWND dialog, const std::str
 
 // The folder dialog answered in every way but OK (what OK hands on, the installs find): its box
 // holds what the user left there. Commands, keys and closes posted to the progress window are
-// ignored: each run ends as aborted, with that message only.
+// ignored, and so are switches other than "/uninstall": each run ends as aborted, with that
+// message only, and changes nothing.
 TEST_F(Road, TheFolderBoxHoldsWhatTheUserLeftAndTheProgressWindowIgnoresTheRest)
 {
     char desktop[MAX_PATH] = "";
     ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop), S_OK);
     const std::string browsed = desktop + std::string("\\Quillon");
     const struct {
+        const char* args;
         std::vector<std::string> steps;
         std::string box;  // after the steps; "" where they closed the dialog
     } cases[] = {
-        {{"type F:\\Typed", "browse cancel"}, "F:\\Typed"},
-        {{"browse ok"}, browsed},
-        {{"browse to C:\\Program Files"}, "C:\\Program Files\\Quillon"},
-        {{"browse to C:\\"}, "C:\\\\Quillon"},
-        {{"browse to C:\\", "browse cancel", "browse ok"}, browsed},
-        {{"post to the progress window"}, kDefaultFolder},
-        {{"type E:\\Elsewhere", "escape"}, ""},
-        {{"close box"}, ""},
+        {"", {"type F:\\Typed", "browse cancel"}, "F:\\Typed"},
+        {"", {"browse ok"}, browsed},
+        {"", {"browse to C:\\Program Files"}, "C:\\Program Files\\Quillon"},
+        {"", {"browse to C:\\"}, "C:\\\\Quillon"},
+        {"", {"browse to C:\\", "browse cancel", "browse ok"}, browsed},
+        {"/UNINSTALL", {"post to the progress window"}, kDefaultFolder},
+        {"-uninstall", {"type E:\\Elsewhere", "escape"}, ""},
+        {"", {"close box"}, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.steps.back());
         const Outcome outcome =
-            Run(kPackage + "\\setup.exe", "", {nullptr}, [&c](ChildProcess& child, HWND progress,
-                                                               HWND dialog) {
+            Run(kPackage + "\\setup.exe", c.args, {nullptr}, [&c](ChildProcess& child,
+                                                                   HWND progress, HWND dialog) {
                 for (const std::string& step : c.steps)
                     PerformStep(child, progress, dialog, step);
                 if (!c.box.empty()) {
                     EXPECT_EQ(ChildProcess::ReadItem(dialog, ChildProcess::FOLDER_BOX), c.box);
                 }
             });
+        EXPECT_EQ(outcome.proposal, kDefaultFolder);
         EXPECT_EQ(outcome.messages, Messages{"Installation aborted"});
         EXPECT_EQ(outcome.exitCode, 0u);
     }
@@ -532,38 +521,29 @@ TEST_F(Road, AnEditedInstallDirLeavesEverythingOutsideOurFootprint)
     }
 }
 
-// The fixture links C:\QuillonLinked\link to C:\quillon-link-target on the Unix side; Wine
-// shows the link as a reparse point, as Windows shows a junction.
-TEST_F(Road, UninstallLeavesTheTargetOfALinkInsideTheInstallFolder)
+// From read-only media the library arrives read-only; the uninstall still takes all of it. The
+// fixture links C:\QuillonLinked\link to C:\quillon-link-target on the Unix side (Wine shows the
+// link as a reparse point, as Windows shows a junction): the uninstall leaves the target alone.
+TEST_F(Road, UninstallTakesReadOnlyFilesAndLeavesTheTargetOfALink)
 {
     ASSERT_TRUE(GetFileAttributesA("C:\\QuillonLinked\\link") & FILE_ATTRIBUTE_REPARSE_POINT)
         << "the link fixture did not run";
     const Tree target = SnapshotTree("C:\\quillon-link-target");
     ASSERT_FALSE(target.empty());
-    // Not empty, so it is taken only as the folder of an earlier install.
-    RecordInstallFolder("C:\\QuillonLinked");
-    Install();
-    const Outcome outcome = Uninstall();
-    EXPECT_EQ(outcome.messages, Messages{kUninstalled});
-    EXPECT_EQ(SnapshotTree("C:\\quillon-link-target"), target);
-    EXPECT_FALSE(FileExists("C:\\QuillonLinked\\readme.txt"));
-}
-
-// From read-only media the library arrives read-only; the uninstall still takes all of it.
-TEST_F(Road, ReadOnlyFilesOfTheInstallFolderGoWithTheUninstall)
-{
     const std::string package = "C:\\ReadOnlyPackage";
     CreateDirectoryA(package.c_str(), nullptr);
     MakeTree(package, SnapshotTree(kPackage));
     for (const auto& entry : SnapshotTree(package + "\\Quillon"))
         if (entry.first.back() != '\\')
             SetFileAttributesA((package + "\\Quillon\\" + entry.first).c_str(), FILE_ATTRIBUTE_READONLY);
-    const Outcome outcome = Run(package + "\\setup.exe", "", {"C:\\Quillon"});
-    EXPECT_EQ(outcome.messages, Messages{kInstalled});
-    EXPECT_TRUE(GetFileAttributesA("C:\\Quillon\\readme.txt") & FILE_ATTRIBUTE_READONLY);
+    // Not empty, so it is taken only as the folder of an earlier install.
+    RecordInstallFolder("C:\\QuillonLinked");
+    EXPECT_EQ(Run(package + "\\setup.exe", "", {""}).messages, Messages{kInstalled});
+    EXPECT_TRUE(GetFileAttributesA("C:\\QuillonLinked\\readme.txt") & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(Uninstall().messages, Messages{kUninstalled});
     Restart();
-    EXPECT_FALSE(FolderExists("C:\\Quillon"));
+    EXPECT_FALSE(FileExists("C:\\QuillonLinked\\readme.txt"));
+    EXPECT_EQ(SnapshotTree("C:\\quillon-link-target"), target);
     EXPECT_EQ(SnapshotTree(package + "\\Quillon"), SnapshotTree(kPackage + "\\Quillon"));
 }
 
