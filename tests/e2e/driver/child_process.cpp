@@ -7,21 +7,6 @@ namespace {
 const DWORD POLL_MS = 20;
 const UINT SEND_TIMEOUT_MS = 5000;
 
-struct Search {
-    DWORD processId;
-    std::vector<HWND> windows;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM param)
-{
-    Search* search = reinterpret_cast<Search*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window))
-        search->windows.push_back(window);
-    return TRUE;
-}
-
 std::string ClassName(HWND window)
 {
     char name[256] = "";
@@ -62,10 +47,14 @@ bool ChildProcess::Start(const std::string& exe, const std::string& args, const 
 
 std::vector<HWND> ChildProcess::VisibleWindows() const
 {
-    Search search{processId_, {}};
-    if (processId_)
-        EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.windows;
+    std::vector<HWND> windows;
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, nullptr, nullptr));) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (processId_ && owner == processId_ && IsWindowVisible(window))
+            windows.push_back(window);
+    }
+    return windows;
 }
 
 bool ChildProcess::Poll(const std::function<bool()>& done, const std::string& what)
