@@ -11,9 +11,9 @@ TEST(RegKey, ReadStringGivesTheDataLessItsLastByte)
     ScratchKey scratch;
     scratch.SetString("k", "Name", "hello");
     scratch.SetString("k", "Empty", "");
-    const DWORD word = 0x44434241;  // bytes 41 42 43 44
-    scratch.SetValue("k", "Word", REG_DWORD, &word, sizeof word);
-    scratch.SetValue("k", "Zero", REG_BINARY, "", 0);
+    // The number 0x44434241, and a value of no bytes at all.
+    SetRegistryValue(scratch.Get(), "k", "Word", REG_DWORD, "ABCD");
+    SetRegistryValue(scratch.Get(), "k", "Zero", REG_BINARY, "");
     RegKey key, none;
     ASSERT_EQ(key.Open(scratch.Get(), "k", KEY_READ), ERROR_SUCCESS);
     const struct {
@@ -50,7 +50,7 @@ TEST(LookupInstallFolder, FindsTheRecordedFolderOrProposesOne)
     for (const auto& row : rows) {
         ScratchKey scratch;
         if (row.uninstallKey)
-            scratch.CreateKey(UNINSTALL_KEY);
+            scratch.SetString(UNINSTALL_KEY, "DisplayName", "Quillon");
         if (row.installDir)
             scratch.SetString(UNINSTALL_KEY, "InstallDir", row.installDir);
         if (row.programFilesDir)
