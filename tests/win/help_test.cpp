@@ -75,7 +75,6 @@ const char* const N = "Quillon.hxn";
 const Tree kBefore = {{L, kList}, {"nslist.hxl.tmp", "left over"}, {C, kCollection}};
 const Tree kRegistered = {{N, kOwnFile}, {L, kListRewritten + kOurNamespace},
                           {C, kCollection + kOurPlugin}};
-const Tree kRemoved = {{L, kListRewritten}, {C, kCollection}};
 
 class HelpRegistration : public ::testing::Test {
 protected:
@@ -114,7 +113,6 @@ TEST_F(HelpRegistration, WritesAndRemovesExactlyItsOwnRecords)
     } rows[] = {
         {"worked example", kBefore, "R", kRegistered},
         {"trailing backslash", kBefore, "S", kRegistered},
-        {"removal", kBefore, "RU", kRemoved},
         {"twice, removed once", kBefore, "RRU",
          {{L, kListRewritten + kOurNamespace}, {C, kCollection + kOurPlugin}}},
         {"no collection file", {{L, kList}}, "R",
