@@ -44,5 +44,4 @@ if [ -z "$why" ] && [ -n "$twin" ]; then
         why="resources differ from those of $twin"
 fi
 check resources "$why"
-echo "size: $(wc -c < "$exe") bytes"
 exit $failed
