@@ -12,8 +12,6 @@
 
 namespace {
 
-typedef std::vector<std::string> Paths;
-
 const char* const kShellFolders =
     "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const std::string kSettingsFolder = "\\Microsoft\\VisualStudio\\7.0";
@@ -128,7 +126,7 @@ TEST(VcDirectories, ListsEachUsersFileAndEditsEveryReadableOneExactly)
         for (const SettingsUser& user : kUsers)
             profiles.AddKey(user.name, "Local AppData", root + user.name);
         // The registry lists keys in ascending order regardless of case; the list runs backwards.
-        Paths paths{"stale entry"}, expected;
+        std::vector<std::string> paths{"stale entry"}, expected;
         ListVcComponentsFiles(paths);
         for (const char* name : {"typical", "readonly", "nofile", "keyless", "held", "empty"})
             expected.push_back(root + name + kSettingsFile);
