@@ -125,7 +125,8 @@ TEST(VcDirectories, ListsEachUsersFileAndEditsEveryReadableOneExactly)
         profiles.AddKey("roaming", "AppData", root + "roaming");
         for (const SettingsUser& user : kUsers)
             profiles.AddKey(user.name, "Local AppData", root + user.name);
-        // The registry lists keys in ascending order regardless of case; the list runs backwards.
+        // The registry lists keys in ascending order; the list runs backwards, one path per user
+        // whose "Local AppData" names a folder.
         std::vector<std::string> paths{"stale entry"}, expected;
         ListVcComponentsFiles(paths);
         for (const char* name : {"typical", "readonly", "nofile", "keyless", "held", "empty"})
