@@ -1,10 +1,8 @@
 #!/bin/sh
-# Static checks of a built setup.exe, without running it:
-#   check_setup_exe.sh EXE i386|x86-64 [TWIN]
-# header: a PE program of that machine with the GUI subsystem; imports: system DLLs only (no
-# libstdc++, libgcc or winpthread DLL left to chance); resources: the icon images and group, the
-# two dialogs in their languages and the manifest, and, given TWIN (the same sources built for
-# the other word size, whose resources the Windows tests check), resources identical to the twin's.
+# check_setup_exe.sh EXE i386|x86-64 [TWIN]: static checks of a built setup.exe. header: a PE
+# program of that machine, GUI subsystem; imports: system DLLs only (no libstdc++, libgcc or
+# winpthread DLL left to chance); resources: the icons, the two dialogs in their languages and
+# the manifest, and, given TWIN (the other word size's build), the same resources as TWIN's.
 # Prints "ok NAME" or "FAILED NAME: why" per check and exits non-zero if any failed.
 set -u
 exe=$1 machine=$2 twin=${3:-}
@@ -44,5 +42,4 @@ if [ -z "$why" ] && [ -n "$twin" ]; then
         why="resources differ from those of $twin"
 fi
 check resources "$why"
-echo "size: $(wc -c < "$exe") bytes"
 exit $failed

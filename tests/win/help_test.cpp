@@ -1,4 +1,3 @@
-#include "help_record_list.h"
 #include "help_registration.h"
 #include "support/win_test_support.h"
 
@@ -15,10 +14,10 @@ std::string Le32(uint32_t value)
     return {char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
 }
 
-// The stored bytes of a narrow text, without its count.
-std::string U16(const std::string& narrow)
+// A stored text: its count of bytes, then its UTF-16 units.
+std::string Text(const std::string& narrow)
 {
-    std::string bytes;
+    std::string bytes = Le32(2 * narrow.size());
     for (char c : narrow)
         bytes += std::string(1, c) + '\0';
     return bytes;
@@ -27,37 +26,32 @@ std::string U16(const std::string& narrow)
 const std::string kZeros(12, '\0');
 const std::string kHelpFolder = "C:\\Program Files\\Quillon\\Help";
 const std::string F = kHelpFolder + "\\";
-const std::string kShared("V\0S\0\x22\x21", 6);  // a unit above 255 must survive the copy
+const std::string kShared = Le32(6) + std::string("V\0S\0\x22\x21", 6);  // a unit above 255 too
 
 // What a registration of the worked example writes.
-const std::string kOwnTitle = Le32(5) + Le32(0x66) + Le32(0x0e) + U16("Quillon") + Le32(0x16) +
-                              U16("Quillon.HxS") + Le32(0x16) + U16("Quillon.HxI") + Le32(0) +
-                              Le32(0) + Le32(1033) + Le32(1) + Le32(1) + Le32(0) + Le32(0) +
-                              Le32(0);
-const std::string kOwnFile = Le32(4) + kZeros + kOwnTitle + Le32(6) + Le32(0x84) + Le32(1) +
-                             Le32(0x3c) + U16(F) + Le32(0x3c) + U16(F);
-const std::string kOurNamespace = Le32(2) + Le32(0x94) + Le32(0x0e) + U16("Quillon") +
-                                  Le32(0x52) + U16(F + "Quillon.HxC") + Le32(0x28) +
-                                  U16("Quillon library help");
-const std::string kOurPlugin = Le32(4) + Le32(0xc8) + Le32(0x0e) + U16("Quillon") + Le32(6) +
-                               kShared + Le32(0x52) +
-                               U16("C:/Program Files/Quillon/Help/Quillon.HxT") + Le32(0x52) +
-                               U16(F + "Quillon.HxA");
+const std::string kOwnTitle = Le32(5) + Le32(0x66) + Text("Quillon") + Text("Quillon.HxS") +
+                              Text("Quillon.HxI") + Le32(0) + Le32(0) + Le32(1033) + Le32(1) +
+                              Le32(1) + Le32(0) + Le32(0) + Le32(0);
+const std::string kOwnFile =
+    Le32(4) + kZeros + kOwnTitle + Le32(6) + Le32(0x84) + Le32(1) + Text(F) + Text(F);
+const std::string kOurNamespace = Le32(2) + Le32(0x94) + Text("Quillon") +
+                                  Text(F + "Quillon.HxC") + Text("Quillon library help");
+const std::string kOurPlugin = Le32(4) + Le32(0xc8) + Text("Quillon") + kShared +
+                               Text("C:/Program Files/Quillon/Help/Quillon.HxT") +
+                               Text(F + "Quillon.HxA");
 // Records of others, and of types the system does not model.
-const std::string kOtherNamespace = Le32(2) + Le32(0x32) + Le32(0x0a) + U16("Other") +
-                                    Le32(0x14) + U16("C:\\O\\o.HxC") + Le32(0x08) + U16("Help");
+const std::string kOtherNamespace =
+    Le32(2) + Le32(0x32) + Text("Other") + Text("C:\\O\\o.HxC") + Text("Help");
 const std::string kRaw1 = Le32(1) + Le32(5) + std::string("\xab\xcd\xef\x00\x12", 5);
-const std::string kPair = Le32(3) + Le32(0x0c) + Le32(2) + U16("x") + Le32(2) + U16("y");
+const std::string kPair = Le32(3) + Le32(0x0c) + Text("x") + Text("y");
 const std::string kRaw7 = Le32(7) + Le32(3) + "\x01\x02\x03";
 const std::string kRaw9 = Le32(9) + Le32(0);
-const std::string kOtherPlugin = Le32(4) + Le32(0x48) + Le32(0x0a) + U16("Other") + Le32(6) +
-                                 kShared + Le32(0x14) + U16("C:/O/o.HxT") + Le32(0x14) +
-                                 U16("C:\\O\\o.HxA");
-const std::string kSecondPlugin = Le32(4) + Le32(0x1e) + Le32(0x0c) + U16("Second") + Le32(2) +
-                                  U16("Z") + Le32(0) + Le32(0);
-const std::string kLower = Le32(2) + Le32(0x1a) + Le32(0x0e) + U16("quillon") + Le32(0) + Le32(0);
-const std::string kUpper =
-    Le32(4) + Le32(0x1e) + Le32(0x0e) + U16("QUILLON") + Le32(0) + Le32(0) + Le32(0);
+const std::string kOtherPlugin = Le32(4) + Le32(0x48) + Text("Other") + kShared +
+                                 Text("C:/O/o.HxT") + Text("C:\\O\\o.HxA");
+const std::string kSecondPlugin =
+    Le32(4) + Le32(0x1e) + Text("Second") + Text("Z") + Le32(0) + Le32(0);
+const std::string kLower = Le32(2) + Le32(0x1a) + Text("quillon") + Le32(0) + Le32(0);
+const std::string kUpper = Le32(4) + Le32(0x1e) + Text("QUILLON") + Le32(0) + Le32(0) + Le32(0);
 
 // A header with non-zero reserved words: a rewritten file has zeros there.
 const std::string kHeader = Le32(1) + "\x11\x11\x11\x11\x22\x22\x22\x22\x33\x33\x33\x33";
@@ -71,40 +65,32 @@ const char* const L = "nslist.hxl";
 const char* const C = "MS.VSCC.hxn";
 const char* const N = "Quillon.hxn";
 
-const Tree kBefore = {{L, kList}, {C, kCollection}};
+// A temporary file left over by an earlier save is replaced.
+const Tree kBefore = {{L, kList}, {"nslist.hxl.tmp", "left over"}, {C, kCollection}};
 const Tree kRegistered = {{N, kOwnFile}, {L, kListRewritten + kOurNamespace},
                           {C, kCollection + kOurPlugin}};
-const Tree kRemoved = {{L, kListRewritten}, {C, kCollection}};
 
-class HelpRegistration : public ::testing::Test {
-protected:
-    HelpRegistration() { scratch_.SetString(kShellFolders, "Common AppData", temp_.Path()); }
-
+TEST(HelpRegistration, WritesAndRemovesExactlyItsOwnRecords)
+{
+    ScratchKey scratch;
+    TempFolder temp;
+    scratch.SetString(kShellFolders, "Common AppData", temp.Path());
+    const std::string data = temp / "Microsoft Help";
+    const auto put = [&](const Tree& files) {
+        DeleteTreeForTest(data);
+        CreateDirectoryA(data.c_str(), nullptr);
+        MakeTree(data, files);
+    };
     // Steps: R registers, S with a trailing backslash; U removes.
-    void Run(const std::string& steps)
-    {
+    const auto run = [&](const std::string& steps) {
         for (char step : steps) {
             if (step == 'U')
-                UnregisterHelp(scratch_.Get(), "Quillon");
+                UnregisterHelp(scratch.Get(), "Quillon");
             else
-                RegisterHelp(scratch_.Get(), step == 'S' ? F : kHelpFolder,
-                             "Quillon", "Quillon", "Quillon library help");
+                RegisterHelp(scratch.Get(), step == 'S' ? F : kHelpFolder, "Quillon", "Quillon",
+                             "Quillon library help");
         }
-    }
-    void Put(const Tree& files) const
-    {
-        DeleteTreeForTest(data_);
-        MakeTree(temp_.Path(), {{"Microsoft Help\\", ""}});
-        MakeTree(data_, files);
-    }
-
-    ScratchKey scratch_;
-    TempFolder temp_;
-    const std::string data_ = temp_ / "Microsoft Help";
-};
-
-TEST_F(HelpRegistration, WritesAndRemovesExactlyItsOwnRecords)
-{
+    };
     struct Row {
         const char* what;
         Tree before;
@@ -113,7 +99,6 @@ TEST_F(HelpRegistration, WritesAndRemovesExactlyItsOwnRecords)
     } rows[] = {
         {"worked example", kBefore, "R", kRegistered},
         {"trailing backslash", kBefore, "S", kRegistered},
-        {"removal", kBefore, "RU", kRemoved},
         {"twice, removed once", kBefore, "RRU",
          {{L, kListRewritten + kOurNamespace}, {C, kCollection + kOurPlugin}}},
         {"no collection file", {{L, kList}}, "R",
@@ -126,8 +111,6 @@ TEST_F(HelpRegistration, WritesAndRemovesExactlyItsOwnRecords)
          {{N, kOwnFile}, {C, kCollection + kOurPlugin}}},
         {"no namespace list, removal", {{C, kCollection + kOurPlugin}}, "RU",
          {{C, kCollection + kOurPlugin}}},
-        {"damaged list", {{L, kShortList}, {C, kCollection + kOurPlugin}}, "R",
-         {{N, kOwnFile}, {L, kShortList}, {C, kCollection + kOurPlugin}}},
         {"damaged list, removal", {{L, kShortList}, {C, kCollection + kOurPlugin}}, "RU",
          {{L, kShortList}, {C, kCollection + kOurPlugin}}},
         {"first exact name only",
@@ -143,53 +126,22 @@ TEST_F(HelpRegistration, WritesAndRemovesExactlyItsOwnRecords)
          {{N, kOwnFile}, {L, kList}, {"nslist.hxl.tmp\\", ""}, {C, kCollection}}},
     };
     for (const Row& row : rows) {
-        Put(row.before);
-        Run(row.steps);
-        EXPECT_EQ(SnapshotTree(data_), row.after) << row.what;
+        put(row.before);
+        run(row.steps);
+        EXPECT_EQ(SnapshotTree(data), row.after) << row.what;
     }
-    Put(kBefore);
-    Run("R");
-    for (const char* name : {N, L, C})
-        EXPECT_EQ(GetFileAttributesA((data_ + "\\" + name).c_str()), kHiddenArchive) << name;
-}
-
-// Version 4 and one text pair record holding "a" and "b".
-const std::string kPairFile = Le32(4) + kZeros + Le32(3) + Le32(0x0c) + Le32(2) + "a" +
-                              std::string(1, '\0') + Le32(2) + "b" + std::string(1, '\0');
-
-// The file halves of the record list: its rules of reading and writing are tested on the host.
-TEST(HelpRecordFile, SaveMakesAHiddenFileOrLeavesTheOldOneAndLoadShares)
-{
-    TempFolder temp;
-    const std::string path = temp / L;
-    HelpRecordList list(7);
-    EXPECT_FALSE(list.Load(path));
-    EXPECT_EQ(list.Version(), 7);
-    // A left-over temporary file, hidden as the saved file is, is overwritten.
-    for (DWORD attributes : {DWORD(FILE_ATTRIBUTE_NORMAL), kHiddenArchive,
-                             DWORD(FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN)}) {
-        MakeTree(temp.Path(), {{L, "old"}, {"nslist.hxl.tmp", "left over"}});
-        SetFileAttributesA(path.c_str(), attributes);
-        SetFileAttributesA((path + ".tmp").c_str(), kHiddenArchive);
-        EXPECT_TRUE(list.Save(path)) << attributes;
-        EXPECT_EQ(SnapshotTree(temp.Path()), (Tree{{L, Le32(7) + kZeros}})) << attributes;
-        EXPECT_EQ(GetFileAttributesA(path.c_str()), kHiddenArchive) << attributes;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
-    // Read while another program reads it too.
-    WriteFileBytes(path, kPairFile);
-    HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    // Registration files are hidden, whatever the old ones were, and over a hidden left-over. The
+    // list is read and replaced while another program reads it too.
+    put(kBefore);
+    SetFileAttributesA((data + "\\" + L).c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA((data + "\\nslist.hxl.tmp").c_str(), kHiddenArchive);
+    HANDLE reader = CreateFileA((data + "\\" + L).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
-    EXPECT_TRUE(list.Load(path));
+    run("R");
     CloseHandle(reader);
-    EXPECT_EQ(list.Version(), 4);
-    EXPECT_EQ(list.Count(), 1u);
-    // Read-only: the old file stays.
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-    const DWORD readOnly = GetFileAttributesA(path.c_str());
-    EXPECT_FALSE(list.Save(path));
-    EXPECT_EQ(GetFileAttributesA(path.c_str()), readOnly);
-    EXPECT_EQ(SnapshotTree(temp.Path()), (Tree{{L, kPairFile}}));
+    for (const char* name : {N, L, C})
+        EXPECT_EQ(GetFileAttributesA((data + "\\" + name).c_str()), kHiddenArchive) << name;
 }
 
 }  // namespace

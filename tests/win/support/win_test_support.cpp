@@ -14,15 +14,6 @@ std::string UniqueName(const char* prefix)
            std::to_string(InterlockedIncrement(&counter)) + "_" + std::to_string(GetTickCount());
 }
 
-HKEY CreateKeyOrThrow(HKEY root, const std::string& path)
-{
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot create key " + path);
-    return key;
-}
-
 }  // namespace
 
 bool ReadRegistryValue(HKEY root, const std::string& key, const char* name, std::string& data,
@@ -57,7 +48,9 @@ LONG SetRegistryValue(HKEY root, const std::string& key, const char* name, DWORD
 
 ScratchKey::ScratchKey() : path_("Software\\QuillonTests\\" + UniqueName("k"))
 {
-    key_ = CreateKeyOrThrow(HKEY_CURRENT_USER, path_);
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key_, nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot create key " + path_);
 }
 
 ScratchKey::~ScratchKey()
@@ -66,23 +59,11 @@ ScratchKey::~ScratchKey()
     SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str());
 }
 
-void ScratchKey::CreateKey(const std::string& subkey) const
-{
-    RegCloseKey(CreateKeyOrThrow(key_, subkey));
-}
-
-void ScratchKey::SetValue(const std::string& subkey, const char* name, DWORD type,
-                          const void* data, DWORD size) const
-{
-    if (SetRegistryValue(key_, subkey, name, type,
-                         std::string(static_cast<const char*>(data), size)) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot set value " + subkey);
-}
-
 void ScratchKey::SetString(const std::string& subkey, const char* name,
                            const std::string& value) const
 {
-    SetValue(subkey, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+    if (SetRegistryValue(key_, subkey, name, REG_SZ, value + '\0') != ERROR_SUCCESS)
+        throw std::runtime_error("cannot set a value of " + subkey);
 }
 
 TempFolder::TempFolder()

@@ -18,12 +18,8 @@ public:
     ScratchKey& operator=(const ScratchKey&) = delete;
 
     HKEY Get() const { return key_; }
-    const std::string& Path() const { return path_; }  // relative to HKEY_CURRENT_USER
-
-    void CreateKey(const std::string& subkey) const;
+    // Sets a string value of subkey, which is created if need be.
     void SetString(const std::string& subkey, const char* name, const std::string& value) const;
-    void SetValue(const std::string& subkey, const char* name, DWORD type, const void* data,
-                  DWORD size) const;
 
 private:
     std::string path_;
