@@ -505,13 +505,13 @@ TEST_F(Road, AnEditedInstallDirLeavesEverythingOutsideOurFootprint)
 }
 
 // From read-only media the library arrives read-only; the uninstall still takes all of it. The
-// fixture links C:\QuillonLinked\link to C:\quillon-link-target on the Unix side (Wine shows the
-// link as a reparse point, as Windows shows a junction): the uninstall leaves the target alone.
+// fixture links C:\QuillonLinked\link to C:\quillon-link-test\target on the Unix side (Wine shows
+// the link as a reparse point, as Windows shows a junction): the uninstall leaves the target alone.
 TEST_F(Road, UninstallTakesReadOnlyFilesAndLeavesTheTargetOfALink)
 {
     ASSERT_TRUE(GetFileAttributesA("C:\\QuillonLinked\\link") & FILE_ATTRIBUTE_REPARSE_POINT)
         << "the link fixture did not run";
-    const Tree target = SnapshotTree("C:\\quillon-link-target");
+    const Tree target = SnapshotTree("C:\\quillon-link-test\\target");
     ASSERT_FALSE(target.empty());
     const std::string package = "C:\\ReadOnlyPackage";
     CreateDirectoryA(package.c_str(), nullptr);
@@ -526,7 +526,7 @@ TEST_F(Road, UninstallTakesReadOnlyFilesAndLeavesTheTargetOfALink)
     EXPECT_EQ(Uninstall().messages, Messages{kUninstalled});
     Restart();
     EXPECT_FALSE(FileExists("C:\\QuillonLinked\\readme.txt"));
-    EXPECT_EQ(SnapshotTree("C:\\quillon-link-target"), target);
+    EXPECT_EQ(SnapshotTree("C:\\quillon-link-test\\target"), target);
     EXPECT_EQ(SnapshotTree(package + "\\Quillon"), SnapshotTree(kPackage + "\\Quillon"));
 }
 

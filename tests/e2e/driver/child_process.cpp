@@ -30,8 +30,7 @@ bool ChildProcess::Start(const std::string& exe, const std::string& args, const 
     std::string commandLine = "\"" + exe + "\"";
     if (!args.empty())
         commandLine += " " + args;
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
+    STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info;
     if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,

@@ -1,21 +1,24 @@
 #!/bin/sh
-# Stages the file system for the Windows tests.
+# Stages the file system for the Windows and end-to-end tests.
 #   stage.sh links: in the Wine prefix's drive C, Unix symbolic links to a folder outside the
-#     tree and to the Windows folder, which Wine reports as reparse points; and a share
-#     \\localhost\quillon (Wine looks \\server\share up as dosdevices/unc/server/share).
+#     tree (from the tree, and from C:\QuillonLinked, where the road test installs) and to the
+#     Windows folder, which Wine reports as reparse points; and a share \\localhost\quillon
+#     (Wine looks \\server\share up as dosdevices/unc/server/share).
 #   stage.sh full|other-device DIR PROGRAM...: a fresh DIR holding the settings folder and in it,
 #     under the settings rewrite's temporary name, a link to /dev/full (every write fails with
 #     ERROR_DISK_FULL) or to a new file on another file system (a rename from there into DIR
 #     fails); then PROGRAM's StagedSettings test, with QUILLON_STAGE naming DIR.
 set -e
 if [ "$1" = links ]; then
-    root="${WINEPREFIX:?}/drive_c/quillon-link-test" unc="$WINEPREFIX/dosdevices/unc/localhost"
-    rm -rf "$root" "$unc"
-    mkdir -p "$root/target/sub" "$root/tree/real" "$root/share/ordinary" "$unc"
+    c="${WINEPREFIX:?}/drive_c" unc="$WINEPREFIX/dosdevices/unc/localhost"
+    root="$c/quillon-link-test"
+    rm -rf "$root" "$unc" "$c/QuillonLinked"
+    mkdir -p "$root/target/sub" "$root/tree/real" "$root/share/ordinary" "$unc" "$c/QuillonLinked"
     printf 'target file' > "$root/target/keep.txt"
     printf 'deep' > "$root/target/sub/deep.txt"
     printf 'a' > "$root/tree/a.txt"
     ln -s "$root/target" "$root/tree/link"
+    ln -s "$root/target" "$c/QuillonLinked/link"
     ln -s "$WINEPREFIX/drive_c/windows" "$root/windows-link"
     ln -s "$root/share" "$unc/quillon"
     exit 0
