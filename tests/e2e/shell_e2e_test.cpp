@@ -27,13 +27,6 @@ std::string CloseMessage(ChildProcess& child)
     return text;
 }
 
-DWORD ExitCode(ChildProcess& child)
-{
-    DWORD code = 0xDEAD;
-    EXPECT_TRUE(child.WaitForExit(code)) << child.Error();
-    return code;
-}
-
 TEST(ProgressDialog, TheProcessWaitsForTheWorkerToFinish)
 {
     const std::string eventName = "QuillonProbeHold" + std::to_string(GetCurrentProcessId()) + "_" +
@@ -52,7 +45,9 @@ TEST(ProgressDialog, TheProcessWaitsForTheWorkerToFinish)
     EXPECT_TRUE(child.Running());
     EXPECT_EQ(ReadFileBytes(result), "window\n");
     SetEvent(release);
-    EXPECT_EQ(ExitCode(child), 0u);
+    DWORD code = 0xDEAD;
+    EXPECT_TRUE(child.WaitForExit(code)) << child.Error();
+    EXPECT_EQ(code, 0u);
     EXPECT_EQ(ReadFileBytes(result), "window\nreleased\n");
     CloseHandle(release);
 }
@@ -62,7 +57,9 @@ TEST(ProgressDialog, WithoutAWorkerThreadTheRunEndsAsAborted)
     ChildProcess child;
     ASSERT_TRUE(child.Start(QUILLON_PROBE_EXE, "nothread", "")) << child.Error();
     EXPECT_EQ(CloseMessage(child), "Installation aborted");
-    EXPECT_EQ(ExitCode(child), 0u);
+    DWORD code = 0xDEAD;
+    EXPECT_TRUE(child.WaitForExit(code)) << child.Error();
+    EXPECT_EQ(code, 0u);
 }
 
 }  // namespace

@@ -192,8 +192,6 @@ bool ChildProcess::Press(HWND dialog, int id)
 
 bool ChildProcess::SelectInBrowser(HWND browser, const std::string& path) const
 {
-    if (!process_)
-        return false;
     void* remote = VirtualAllocEx(process_, nullptr, path.size() + 1, MEM_COMMIT, PAGE_READWRITE);
     if (!remote)
         return false;
