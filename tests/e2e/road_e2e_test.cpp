@@ -132,7 +132,7 @@ protected:
 
     // Runs the package's setup.exe. For each entry of folders the dialog is answered: typed
     // text then OK ("" keeps the proposal); a null entry presses Cancel. Between the answers
-    // come the error boxes. Ends with the closing message and the exit.
+    // come the error boxes. Ends with the closing message and the exit, with 0 whatever the end.
     Outcome Run(const std::string& exe, const std::string& args,
                 const std::vector<const char*>& folders, const Steps& steps = nullptr)
     {
@@ -167,7 +167,6 @@ protected:
                 TakeMessage(child, progress, outcome);
         }
         TakeMessage(child, progress, outcome);
-        // Whatever the end, setup.exe exits with 0.
         DWORD exitCode = 0xFFFF;
         EXPECT_TRUE(child.WaitForExit(exitCode)) << child.Error();
         EXPECT_EQ(exitCode, 0u);

@@ -17,6 +17,7 @@ const char* const kShellFolders =
 const std::string kSettingsFolder = "\\Microsoft\\VisualStudio\\7.0";
 const std::string kSettingsFile = kSettingsFolder + "\\VCComponents.dat";
 const FILETIME kOldTime = {0x96b5ce00, 0x01c2fb39};  // 2003-04-05, a time no rewrite leaves
+const DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 bool IsOld(const std::string& path)
 {
@@ -141,6 +142,7 @@ TEST(VcDirectories, ListsEachUsersFileAndEditsEveryReadableOneExactly)
                 WriteOldFile(root + user.name + kSettingsFile, user.before);
         }
         SetFileAttributesA((root + "readonly" + kSettingsFile).c_str(), FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesA((root + "typical" + kSettingsFile).c_str(), kHiddenSystem);
         HANDLE holder = CreateFileA((root + "held" + kSettingsFile).c_str(), GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, 0, nullptr);
@@ -156,6 +158,9 @@ TEST(VcDirectories, ListsEachUsersFileAndEditsEveryReadableOneExactly)
             EXPECT_EQ(SnapshotTree(root + user.name + kSettingsFolder),
                       content ? (Tree{{"VCComponents.dat", content}}) : Tree()) << what;
             EXPECT_EQ(user.before && IsOld(path), user.before && !after) << what;
+            // The rewrite keeps what attributes there were, and adds none of these.
+            EXPECT_EQ(content ? GetFileAttributesA(path.c_str()) & kHiddenSystem : 0,
+                      user.name == std::string("typical") ? kHiddenSystem : 0) << what;
         }
     }
 }
