@@ -48,7 +48,9 @@ host_runs_i386() {
 #   win64  it does not: the 64-bit twin of the same sources and its tests under 64-bit Wine; the
 #          32-bit setup.exe is built and checked without running it.
 decide_wine_mode() {
-    [ -n "${QUILLON_MODE:-}" ] && return 0
+    # Decided already, for this checkout (a mode inherited from another checkout is not taken).
+    [ -n "${QUILLON_MODE:-}" ] && [ "${QUILLON_WIN_BUILD:-}" = "$QUILLON_ROOT/build/${QUILLON_PRESET:-}" ] &&
+        return 0
     case "${QUILLON_WINE_MODE:-}" in
         win64) QUILLON_MODE=win64; QUILLON_MODE_WHY="forced by QUILLON_WINE_MODE=win64" ;;
         win32)
@@ -142,16 +144,32 @@ wine_user_setup() {
 }
 
 # The Wine user reads the build and the sources. When the checkout lies where that user cannot
-# reach (under root's home, say), the script is run again from a copy that it can reach.
-# Usage: reach_for_wine_user "$0" "$@" (before anything is built).
+# reach (under root's home, say), the script is run again from a copy that it can reach: one
+# copy per checkout, named after the checkout's path, holding exactly its files (its own build
+# folder is kept between runs). Usage: reach_for_wine_user "$0" "$@" (before anything is built).
 reach_for_wine_user() {
     [ "$(id -u)" -eq 0 ] || return 0
     runuser -u "$QUILLON_WINE_USER" -- test -r "$QUILLON_ROOT/CMakeLists.txt" 2>/dev/null && return 0
-    local copy=/var/tmp/quillon-checkout
+    local copy
+    copy=/var/tmp/quillon-checkout-$(printf '%s' "$QUILLON_ROOT" | sha256sum | cut -c1-16)
     echo "The Wine user cannot reach $QUILLON_ROOT; working in a copy at $copy"
-    mkdir -p "$copy"
-    tar -C "$QUILLON_ROOT" --exclude=./build -cf - . | tar -C "$copy" -xf -
+    # /var/tmp is writable by all: take over only a folder that root made, never a link.
+    if [ -e "$copy" ] || [ -L "$copy" ]; then
+        [ -d "$copy" ] && [ ! -L "$copy" ] && [ "$(stat -c %u "$copy")" = 0 ] ||
+            fail "$copy exists and is not root's own folder; remove it and run again"
+        [ "$(cat "$copy/.quillon-origin" 2>/dev/null)" = "$QUILLON_ROOT" ] ||
+            fail "$copy holds a copy of another checkout ($(cat "$copy/.quillon-origin" 2>/dev/null || echo unknown)); remove it and run again"
+        find "$copy" -mindepth 1 -maxdepth 1 ! -name build ! -name .quillon-origin -exec rm -rf {} +
+    else
+        mkdir -m 755 "$copy" || fail "cannot make $copy"
+        printf '%s' "$QUILLON_ROOT" > "$copy/.quillon-origin"
+    fi
+    tar -C "$QUILLON_ROOT" --exclude=./build -cf - . | tar -C "$copy" -xf - ||
+        fail "cannot copy $QUILLON_ROOT to $copy"
     chmod -R a+rX "$copy"
+    # Everything decided so far names the unreachable checkout; the copy decides afresh.
+    unset QUILLON_MODE QUILLON_MODE_WHY QUILLON_PRESET QUILLON_WIN_BUILD QUILLON_MINGW \
+          QUILLON_WINEARCH QUILLON_WINE QUILLON_WINESERVER
     local script=$1; shift
     exec "$copy/scripts/$(basename "$script")" "$@"
 }

@@ -1,14 +1,52 @@
 # The sample run inside one Wine session, as the Wine user: sample-session.sh BUILD MODE STEPS
 # (see run-sample.sh). Prints the machine's state after each step. Every Wine command goes
-# through the loader that lib.sh chose ($WINELOADER).
+# through the loader that lib.sh chose ($WINELOADER). The first step that fails ends the run
+# with exit code 1, after its command, the tail of its output and what is wrong.
 set -u
 build=$1 mode=$2 steps=$3
 drive_c=$WINEPREFIX/drive_c
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 package=$(winpath "$build/sample-package")
 run_wine() { "$WINELOADER" "$@"; }
-driver() { run_wine "$build/tests/e2e/e2e_driver.exe" "$@"; }
-helpdump() { run_wine "$build/tools/helpdump/helpdump.exe" "$@"; }
+
+# fail_step WHAT COMMAND RC OUTPUT
+fail_step() {
+    echo "failed (exit code $3): $2" >&2
+    if [ -n "$4" ]; then
+        echo "--- last lines of its output:" >&2
+        printf '%s\n' "$4" | tail -n 15 >&2
+    fi
+    echo "error: $1" >&2
+    exit 1
+}
+
+# checked WHAT CMD...: runs a step with its output shown; a failure ends the run.
+checked() {
+    what=$1; shift
+    out=$("$@" 2>&1)
+    rc=$?
+    [ -n "$out" ] && printf '%s\n' "$out" | sed "s/^/${indent:-}/"
+    [ "$rc" -eq 0 ] || fail_step "$what" "$*" "$rc" "$out"
+}
+
+# expect_message TEXT: the driver's last step must have shown this closing message.
+expect_message() {
+    printf '%s\n' "$out" | grep -qxF "message \"Setup\" \"$1\"" ||
+        fail_step "setup.exe did not end with \"$1\"" "$last_run" 0 "$out"
+}
+
+driver() { last_run="e2e_driver $*"; checked "the driver could not run setup.exe to its end" \
+               run_wine "$build/tests/e2e/e2e_driver.exe" "$@"; }
+helpdump() {
+    indent="    "
+    checked "helpdump could not read a help file" run_wine "$build/tools/helpdump/helpdump.exe" "$@"
+    indent=""
+}
+
+uninstall_value() {
+    run_wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Quillon' /v "$1" 2>/dev/null \
+        | sed -n 's/.*REG_SZ *//p' | tr -d '\r'
+}
 
 show() {
     echo
@@ -32,7 +70,7 @@ show() {
     for f in nslist.hxl MS.VSCC.hxn Quillon.hxn; do
         echo "help file $f:"
         if [ -f "$drive_c/ProgramData/Microsoft Help/$f" ]; then
-            helpdump "C:\\ProgramData\\Microsoft Help\\$f" | sed 's/^/    /'
+            helpdump "C:\\ProgramData\\Microsoft Help\\$f"
         else
             echo "    (none)"
         fi
@@ -40,33 +78,32 @@ show() {
 }
 
 echo "=== laying out the sample machine"
-run_wine "$build/samples/machine/sample-machine.exe" both
+checked "the sample machine could not be laid out" run_wine "$build/samples/machine/sample-machine.exe" both
 show "before the install"
 
 echo
 printf "=== installing from %s\n" "$package"
 if [ "$mode" = interactive ]; then
     echo "(answer the dialogs: the proposal is C:\\Program Files\\Quillon)"
-    (cd "$build/sample-package" && run_wine ./setup.exe)
+    checked "setup.exe could not be run" sh -c 'cd "$1" && "$WINELOADER" ./setup.exe' sh "$build/sample-package"
 else
     driver --exe "$package\\setup.exe" --cwd 'C:\' --window "Choose Folder" --read 1000 --ok --message
+    expect_message "Quillon installed successfully"
 fi
 show "after the install"
-[ "$steps" = install ] && exit 0
 
-command=$(run_wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Quillon' /v UninstallString 2>/dev/null \
-          | sed -n 's/.*REG_SZ *//p' | tr -d '\r')
-if [ -z "$command" ]; then
-    echo "no uninstall command recorded; nothing more to do"
-    exit 0
-fi
+command=$(uninstall_value UninstallString)
+[ -n "$command" ] || fail_step "the install recorded no uninstall command (was it cancelled?)" \
+    "reg query ...\\Uninstall\\Quillon /v UninstallString" 1 ""
+[ "$steps" = install ] && exit 0
 exe=$(printf '%s' "$command" | sed 's/^"\([^"]*\)".*/\1/')
 echo
 printf "=== uninstalling: %s\n" "$command"
 if [ "$mode" = interactive ]; then
-    run_wine "$exe" /uninstall
+    checked "the uninstall could not be run" run_wine "$exe" /uninstall
 else
     driver --exe "$exe" --args /uninstall --cwd 'C:\' --message
+    expect_message "Quillon uninstalled"
 fi
 show "after the uninstall"
 echo "left for the restart:"
@@ -75,5 +112,11 @@ run_wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v Pe
 
 echo
 echo "=== restarting the machine (wineboot -r)"
-run_wine wineboot -r
+checked "the restart failed" run_wine wineboot -r
 show "after the restart"
+[ -z "$(uninstall_value UninstallString)" ] ||
+    fail_step "the Uninstall entry is still there after the uninstall" "reg query" 1 ""
+[ ! -e "$drive_c/Program Files/Quillon" ] ||
+    fail_step "C:\\Program Files\\Quillon is still there after the restart" "ls" 1 ""
+echo
+echo "The sample run ended as it should: installed, uninstalled, restarted."

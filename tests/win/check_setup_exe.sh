@@ -2,13 +2,14 @@
 # check_setup_exe.sh EXE i386|x86-64 [TWIN]: static checks of a built setup.exe. header: a PE
 # program of that machine, GUI subsystem; imports: system DLLs only (no libstdc++, libgcc or
 # winpthread DLL left to chance); resources: the icons, the two dialogs in their languages and
-# the manifest, and, given TWIN (the other word size's build), the same resources as TWIN's.
+# the manifest naming the program's own processor, and, given TWIN (the other word size's build),
+# the same resources as TWIN's but for that processor name.
 # Prints "ok NAME" or "FAILED NAME: why" per check and exits non-zero if any failed.
 set -u
 exe=$1 machine=$2 twin=${3:-}
 case "$machine" in
-    i386) tools=i686-w64-mingw32 twin_tools=x86_64-w64-mingw32 ;;
-    x86-64) tools=x86_64-w64-mingw32 twin_tools=i686-w64-mingw32 ;;
+    i386) tools=i686-w64-mingw32 twin_tools=x86_64-w64-mingw32 arch=x86 twin_arch=amd64 ;;
+    x86-64) tools=x86_64-w64-mingw32 twin_tools=i686-w64-mingw32 arch=amd64 twin_arch=x86 ;;
     *) echo "usage: $0 EXE i386|x86-64 [TWIN]" >&2; exit 2 ;;
 esac
 failed=0
@@ -32,14 +33,20 @@ for dll in $dlls; do
 done
 check imports "$why"
 
-resources() { "$1-windres" -i "$2" -O rc 2>&1; }
-summary=$(resources "$tools" "$exe" | grep -E '^LANGUAGE|^[0-9]+ [A-Z0-9]' | tr '\n' '|')
+# The resource script, its long strings joined again, with the manifest's processor named ARCH.
+resources() {
+    "$1-windres" -i "$2" -O rc 2>&1 | sed -e ':a' -e 'N' -e '$!ba' -e 's/"\n  "//g' |
+        sed "s/processorArchitecture=\"\"$3\"\"/processorArchitecture=\"\"ARCH\"\"/g"
+}
+summary=$(resources "$tools" "$exe" "$arch" | grep -E '^LANGUAGE|^[0-9]+ [A-Z0-9]' | tr '\n' '|')
 expected='LANGUAGE 9, 1|1 3 /* RT_ICON */|2 3 /* RT_ICON */|3 3 /* RT_ICON */|4 3 /* RT_ICON */|102 DIALOGEX 0, 0, 221, 57|LANGUAGE 21, 1|114 DIALOGEX 0, 0, 251, 80|LANGUAGE 9, 1|101 14 /* RT_GROUP_ICON */|1 24 /* RT_MANIFEST */|'
 why=""
 [ "$summary" = "$expected" ] || why="resources are: $summary"
+[ "$(resources "$tools" "$exe" "$arch" | grep -c 'processorArchitecture=""ARCH""')" = 2 ] ||
+    why="${why:+$why; }the manifest does not name $arch for the program and its Common Controls"
 if [ -z "$why" ] && [ -n "$twin" ]; then
-    [ "$(resources "$tools" "$exe")" = "$(resources "$twin_tools" "$twin")" ] ||
-        why="resources differ from those of $twin"
+    [ "$(resources "$tools" "$exe" "$arch")" = "$(resources "$twin_tools" "$twin" "$twin_arch")" ] ||
+        why="resources differ from those of $twin beyond the processor the manifest names"
 fi
 check resources "$why"
 exit $failed
