@@ -1,4 +1,5 @@
 #include "command_line.h"
+#include "options.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,80 @@ TEST(ScanCommandLine, GivesFolderAndSwitch)
         EXPECT_EQ(result.changeDirectory, c.directory != nullptr);
         EXPECT_EQ(result.directory, c.directory ? c.directory : "");
         EXPECT_EQ(result.uninstall, c.uninstall);
+    }
+}
+
+// Everything ReadOptions found, as one text: the failure shows the whole difference at once.
+std::string Describe(const SetupOptions& o)
+{
+    std::string text = o.extended ? "extended" : "legacy";
+    if (!o.valid)
+        text += " refused";
+    if (!o.error.empty())
+        text += " {" + o.error + "}";
+    if (o.quiet)
+        text += " quiet";
+    if (o.help)
+        text += " help";
+    if (o.uninstall)
+        text += " uninstall";
+    if (o.hasFolder)
+        text += " dir=[" + o.folder + "]";
+    if (o.hasLog)
+        text += " log=[" + o.logFile + "]";
+    return text;
+}
+
+const struct OptionsCase { const char* line; const char* expected; } kOptionsCases[] = {
+    // Quotes group blanks and tabs; a quote may open or close anywhere in an argument.
+    {R"("C:\Pkg\setup.exe" /quiet "/dir=C:\My Lib")", R"(extended quiet dir=[C:\My Lib])"},
+    {R"("C:\Pkg\setup.exe" /dir="C:\My Lib"\x "/log=a)" "\t" R"(b")",
+     "extended dir=[C:\\My Lib\\x] log=[a\tb]"},
+    {" \t" R"(C:\Pkg\setup.exe)" "\t/QUIET\t" R"(/Log=D:\l.txt)", R"(extended quiet log=[D:\l.txt])"},
+    {R"("C:\Pkg\setup.exe"/quiet)", "extended quiet"},
+    // 2n backslashes before a quote give n and the quote groups; 2n+1 give n and a quote.
+    {R"("C:\Pkg\setup.exe" "/dir=C:\My Lib\\" /quiet)", R"(extended quiet dir=[C:\My Lib\])"},
+    {R"("C:\Pkg\setup.exe" /dir=\\\\"a b")", R"(extended dir=[\\a b])"},
+    {R"("C:\Pkg\setup.exe" /dir=a\"b /log=c\\\"d)", R"(extended dir=[a"b] log=[c\"d])"},
+    // Backslashes before anything else are kept as they stand.
+    {R"("C:\Pkg\setup.exe" /dir=C:\dir\\ /log=\\srv\share\x.log)",
+     R"(extended dir=[C:\dir\\] log=[\\srv\share\x.log])"},
+    // "" inside a quoted part is a quote and the part goes on; outside it is an empty part.
+    {R"("C:\Pkg\setup.exe" "/dir=C:\a ""b"" c" /log=a""b)", R"(extended dir=[C:\a "b" c] log=[ab])"},
+    // A value is everything after the first "=", whatever it holds.
+    {R"("C:\Pkg\setup.exe" /quiet "/dir=C:\x /uninstall")", R"(extended quiet dir=[C:\x /uninstall])"},
+    {R"("C:\Pkg\setup.exe" /quiet /dir=C:\a/uninstall /log=a=b)",
+     R"(extended quiet dir=[C:\a/uninstall] log=[a=b])"},
+    {R"("C:\Pkg\setup.exe" /UnInstall /Quiet /LOG=u.log)", "extended quiet uninstall log=[u.log]"},
+    {R"("C:\Pkg\setup.exe" /?)", "extended help"},
+    {R"("C:\Pkg\setup.exe" /HELP /quiet /dir=x)", "extended quiet help dir=[x]"},
+    // Once a new option is there, every argument must be one.
+    {R"("C:\Pkg\setup.exe" /quiet /foo)", R"(extended refused {unknown argument "/foo"} quiet)"},
+    {R"("C:\Pkg\setup.exe" /dir)", R"(extended refused {unknown argument "/dir"})"},
+    {R"("C:\Pkg\setup.exe" /logfile=x /quiet)", R"(extended refused {unknown argument "/logfile=x"})"},
+    {R"("C:\Pkg\setup.exe" /quiet "")", R"(extended refused {unknown argument ""} quiet)"},
+    {R"("C:\Pkg\setup.exe" /? /uninstall=x)", R"(extended refused {unknown argument "/uninstall=x"} help)"},
+    {R"("C:\Pkg\setup.exe" /dir=)", R"(extended refused {empty value: "/dir="})"},
+    {R"("C:\Pkg\setup.exe" /quiet "/LOG=")", R"(extended refused {empty value: "/LOG="} quiet)"},
+    {R"("C:\Pkg\setup.exe" /quiet /QUIET)", R"(extended refused {option given twice: "/QUIET"} quiet)"},
+    {R"("C:\Pkg\setup.exe" /dir=a /Dir=b)", R"(extended refused {option given twice: "/Dir=b"} dir=[a])"},
+    {R"("C:\Pkg\setup.exe" /uninstall /dir=C:\x)",
+     R"(extended refused {"/dir=C:\x" cannot be combined with "/uninstall"} uninstall dir=[C:\x])"},
+    // Without a new option the line means what it always meant.
+    {R"("C:\Pkg\setup.exe" x/uninstallnow)", "legacy uninstall"},
+    {R"("C:\Pkg\setup.exe" /UNINSTALL)", "legacy"},
+    {R"("C:\Pkg\setup.exe" /foo -quiet /quietly "/x /uninstall")", "legacy uninstall"},
+    {R"("C:\x /quiet\setup.exe" /uninstall)", "legacy uninstall"},
+    {R"(C:\Pkg\setup.exe)", "legacy"},
+    {"", "legacy"},
+    {nullptr, "legacy"},
+};
+
+TEST(ReadOptions, ReadsEachLineAsTheRuntimeSplitsIt)
+{
+    for (const OptionsCase& c : kOptionsCases) {
+        SCOPED_TRACE(c.line ? c.line : "(null)");
+        EXPECT_EQ(Describe(ReadOptions(c.line)), c.expected);
     }
 }
 

@@ -1,0 +1,29 @@
+#pragma once
+// The deployment options of the command line (/quiet, /dir=, /log=, /?): read as whole arguments.
+// A line without any of them keeps the legacy switch scan of command_line.h.
+// Platform-free: no Windows header here.
+
+#include <string>
+#include <vector>
+
+struct SetupOptions {
+    bool extended = false;  // a new option is present: every argument was read as an option
+    bool valid = true;      // false: the line is refused (exit code 1639 in a quiet run)
+    std::string error;      // why it was refused, one line for the log
+    bool quiet = false;
+    bool help = false;      // "/?" or "/help"
+    bool uninstall = false; // legacy: "/uninstall" as a plain substring of the argument text;
+                            // extended: a whole argument "/uninstall"
+    bool hasFolder = false;
+    std::string folder;     // /dir=FOLDER
+    bool hasLog = false;
+    std::string logFile;    // /log=FILE
+};
+
+// The arguments after the program path, split as the C runtime splits them.
+std::vector<std::string> SplitArguments(const char* commandLine);
+
+SetupOptions ReadOptions(const char* commandLine);
+
+// The usage text shown by /? and after a refused line; lines end with "\n".
+extern const char* const SETUP_USAGE;
