@@ -20,14 +20,26 @@ bool IsReadOnlyFile(const std::string& path)
            !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-}  // namespace
-
-unsigned CopyFolderTree(const std::string& source, const std::string& destination)
+unsigned long long FileBytes(const std::string& path)
 {
-    return CopyFolderLevel(WithTrailingBackslash(source), WithTrailingBackslash(destination));
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-unsigned CopyFolderLevel(const std::string& source, const std::string& destination)
+}  // namespace
+
+unsigned CopyFolderTree(const std::string& source, const std::string& destination,
+                        CopyReport* report)
+{
+    CopyReport local;
+    return CopyFolderLevel(WithTrailingBackslash(source), WithTrailingBackslash(destination),
+                           report ? *report : local);
+}
+
+unsigned CopyFolderLevel(const std::string& source, const std::string& destination,
+                         CopyReport& report)
 {
     unsigned failed = 0;
     CreateDirectoryA(destination.substr(0, destination.empty() ? 0 : destination.size() - 1).c_str(),
@@ -37,11 +49,19 @@ unsigned CopyFolderLevel(const std::string& source, const std::string& destinati
     FindEntries((source + "*.*").c_str(), files, FilesOnly);
     for (const std::string& name : files) {
         const std::string target = destination + name;
-        if (!CopyFileA((source + name).c_str(), target.c_str(), FALSE) && !IsReadOnlyFile(target))
-            ++failed;
+        ++report.files;
+        if (!CopyFileA((source + name).c_str(), target.c_str(), FALSE)) {
+            const DWORD error = GetLastError();
+            if (!IsReadOnlyFile(target)) {
+                ++failed;
+                report.notCopied.push_back({"not copied", target, error});
+                continue;
+            }
+        }
+        report.bytes += FileBytes(target);
     }
 
     for (const std::string& name : Subfolders(source))
-        failed += CopyFolderLevel(source + name + "\\", destination + name + "\\");
+        failed += CopyFolderLevel(source + name + "\\", destination + name + "\\", report);
     return failed;
 }

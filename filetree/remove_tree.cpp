@@ -7,10 +7,36 @@
 
 namespace {
 
-void RemoveOrSchedule(const std::string& folder, MoveFileExFunction moveFileEx)
+// Where the removal tells what it did; nowhere when nobody asked.
+class Record {
+public:
+    explicit Record(FileEvents* events) : events_(events) {}
+    // deleted: the result of the attempt that went before, whose error is still the last one.
+    void Outcome(bool deleted, const std::string& path, MoveFileExFunction moveFileEx)
+    {
+        if (deleted) {
+            Add("removed", path, 0);
+            return;
+        }
+        const DWORD error = GetLastError();
+        if (moveFileEx && moveFileEx(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+            Add("scheduled for the restart", path, error);
+        else
+            Add("not removed", path, error);
+    }
+
+private:
+    void Add(const char* what, const std::string& path, unsigned long error)
+    {
+        if (events_)
+            events_->push_back({what, path, error});
+    }
+    FileEvents* events_;
+};
+
+void RemoveOrSchedule(const std::string& folder, MoveFileExFunction moveFileEx, Record& record)
 {
-    if (!RemoveDirectoryA(folder.c_str()) && moveFileEx)
-        moveFileEx(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    record.Outcome(RemoveDirectoryA(folder.c_str()) != FALSE, folder, moveFileEx);
 }
 
 bool DeleteFileClearingReadOnly(const std::string& path, ReadOnlyFiles readOnly)
@@ -27,17 +53,17 @@ bool DeleteFileClearingReadOnly(const std::string& path, ReadOnlyFiles readOnly)
 }
 
 // path ends in a backslash.
-void RemoveFolderLevel(const std::string& path, ReadOnlyFiles readOnly)
+void RemoveFolderLevel(const std::string& path, ReadOnlyFiles readOnly, Record& record)
 {
     for (const std::string& name : Subfolders(path)) {
         const std::string sub = path + name;
         // A junction or symbolic link is still a folder to the listing; only the walk stops
         // here, so that nothing outside the tree is ever deleted through it.
         if (IsLink(sub)) {
-            RemoveOrSchedule(sub, LookUpMoveFileEx());
+            RemoveOrSchedule(sub, LookUpMoveFileEx(), record);
             continue;
         }
-        RemoveFolderLevel(sub + "\\", readOnly);
+        RemoveFolderLevel(sub + "\\", readOnly, record);
     }
 
     const MoveFileExFunction moveFileEx = LookUpMoveFileEx();
@@ -46,17 +72,17 @@ void RemoveFolderLevel(const std::string& path, ReadOnlyFiles readOnly)
     FindEntries((path + "*.*").c_str(), files, FilesOnly);
     for (const std::string& name : files) {
         const std::string full = path + name;
-        if (!DeleteFileClearingReadOnly(full, readOnly) && moveFileEx)
-            moveFileEx(full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        record.Outcome(DeleteFileClearingReadOnly(full, readOnly), full, moveFileEx);
     }
 
-    RemoveOrSchedule(path.substr(0, path.size() - 1), moveFileEx);
+    RemoveOrSchedule(path.substr(0, path.size() - 1), moveFileEx, record);
 }
 
 }  // namespace
 
-bool RemoveFolderTree(const std::string& folder, ReadOnlyFiles readOnly)
+bool RemoveFolderTree(const std::string& folder, ReadOnlyFiles readOnly, FileEvents* events)
 {
+    Record record(events);
     // A file under the folder's name is somebody's file, not our install folder; a missing
     // folder leaves nothing to remove, and no deletion is scheduled for a path that anybody
     // may create before the restart.
@@ -64,9 +90,9 @@ bool RemoveFolderTree(const std::string& folder, ReadOnlyFiles readOnly)
         return false;
     const std::string path = NormalizeFolder(folder);
     if (IsLink(path)) {
-        RemoveOrSchedule(path, LookUpMoveFileEx());
+        RemoveOrSchedule(path, LookUpMoveFileEx(), record);
         return true;
     }
-    RemoveFolderLevel(path + "\\", readOnly);
+    RemoveFolderLevel(path + "\\", readOnly, record);
     return true;
 }

@@ -18,3 +18,12 @@ enum IncompleteStep {
     INCOMPLETE_LISTS = 4,
     INCOMPLETE_ENTRY = 8,
 };
+
+// The exit codes of a quiet run, as deployment tools read them (the system installer's).
+enum SetupExitCode {
+    EXIT_DONE = 0,
+    EXIT_RESTART_NEEDED = 3010,
+    EXIT_FAILED = 1603,  // refused, failed or incomplete
+    EXIT_ALREADY_RUNNING = 1618,
+    EXIT_INVALID_COMMAND_LINE = 1639,
+};

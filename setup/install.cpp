@@ -3,10 +3,10 @@
 #include "commands.h"
 #include "copy_tree.h"
 #include "find_entries.h"
-#include "folder_choice.h"
 #include "folder_guard.h"
 #include "help_registration.h"
 #include "ide_layout.h"
+#include "setup_ui.h"
 #include "vc_directories.h"
 #include "win32/file_system.h"
 #include "win32/reg_key.h"
@@ -118,23 +118,23 @@ std::string PrepareInstallFolder(const std::string& folder, const std::string& r
     return refusal;
 }
 
-// Asks until a folder is ready; false when the user gave up.
-bool ChooseInstallFolder(const std::string& recordedFolder, HWND progressWindow,
-                         std::string& installFolder)
+// Asks until a folder is ready; false when none is given any more.
+bool ChooseInstallFolder(const std::string& recordedFolder, const std::string& proposal,
+                         SetupUi& ui, std::string& installFolder)
 {
     for (;;) {
-        if (!AskInstallFolder(progressWindow, recordedFolder, installFolder))
+        if (!ui.AskFolder(proposal, installFolder))
             return false;
         const std::string refusal = PrepareInstallFolder(installFolder, recordedFolder);
         if (refusal.empty())
             return true;
-        MessageBoxA(progressWindow, refusal.c_str(), "Setup", MB_ICONERROR);
+        ui.Refuse(refusal);
     }
 }
 
 // Copies the wizard into the first version, highest first, that has both wizard folders.
 // Returns the "InstallDir" the search leaves: the taken version's, else the last one read.
-std::string InstallWizard(const RegKey& visualStudio, unsigned& notCopied)
+std::string InstallWizard(const RegKey& visualStudio, CopyReport& copy, SetupUi& ui)
 {
     std::string ideFolder;
     std::vector<std::string> versions;
@@ -150,44 +150,69 @@ std::string InstallWizard(const RegKey& visualStudio, unsigned& notCopied)
         const std::string projects = WizardProjectsFolder(ideFolder);
         const std::string wizards = WizardsFolder(ideFolder);
         if (qualifies && PathExists(projects) && PathExists(wizards)) {
-            notCopied += CopyFolderTree("AppWizard\\vcprojects", projects);
-            notCopied += CopyFolderTree("AppWizard\\VCWizards", wizards);
-            break;
+            ui.Note("IDE version for the wizard: " + version + " (" + ideFolder + ")");
+            CopyFolderTree("AppWizard\\vcprojects", projects, &copy);
+            CopyFolderTree("AppWizard\\VCWizards", wizards, &copy);
+            return ideFolder;
         }
     }
+    ui.Note("IDE version for the wizard: none has both wizard folders");
     return ideFolder;
 }
 
-bool SetText(const RegKey& key, const char* name, const std::string& text)
+// One value of the Uninstall entry, logged as written or not; true when written.
+bool SetValue(const RegKey& key, const char* name, DWORD type, const void* data, DWORD size,
+              const std::string& shown, SetupUi& ui)
 {
-    return RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+    const bool written = RegSetValueExA(key.Get(), name, 0, type, static_cast<const BYTE*>(data),
+                                        size) == ERROR_SUCCESS;
+    ui.Note(std::string("entry value ") + name + " = " + shown + (written ? "" : " (not written)"));
+    return written;
+}
+
+bool SetText(const RegKey& key, const char* name, const std::string& text, SetupUi& ui)
+{
+    return SetValue(key, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1), text, ui);
+}
+
+bool SetNumber(const RegKey& key, const char* name, DWORD number, SetupUi& ui)
+{
+    return SetValue(key, name, REG_DWORD, &number, sizeof number, std::to_string(number), ui);
 }
 
 }  // namespace
 
-void RunInstall(const std::string& recordedFolder, HWND progressWindow)
+void RunInstall(const std::string& recordedFolder, const std::string& proposal, SetupUi& ui)
 {
     std::string installFolder;
-    if (!ChooseInstallFolder(recordedFolder, progressWindow, installFolder)) {
-        PostMessageA(progressWindow, WM_COMMAND, CMD_ABORTED, 0);
+    if (!ChooseInstallFolder(recordedFolder, proposal, ui, installFolder)) {
+        ui.Finish(SetupOutcome());
         return;
     }
+    ui.Note("install folder: " + installFolder);
 
-    unsigned notCopied = CopyFolderTree("Quillon", installFolder);
+    CopyReport copy;
+    CopyFolderTree("Quillon", installFolder, &copy);
+    const unsigned long long libraryBytes = copy.bytes;
 
     RegKey visualStudio;
     visualStudio.Open(HKEY_LOCAL_MACHINE, VISUAL_STUDIO_KEY, KEY_READ);
-    const std::string ideFolder = InstallWizard(visualStudio, notCopied);
+    const std::string ideFolder = InstallWizard(visualStudio, copy, ui);
+    const unsigned long notCopied = static_cast<unsigned long>(copy.notCopied.size());
+    ui.Note("files copied: " + std::to_string(copy.files - notCopied) + " of " +
+            std::to_string(copy.files));
+    ui.Note(copy.notCopied);
 
     UnregisterHelp("Quillon");
     const bool helpRegistered =
         RegisterHelp(installFolder + "\\Help", "Quillon", "Quillon", "Quillon library help");
 
     // Each edit runs whatever the one before it did.
-    bool listsUpdated = RemoveVcDirectory(recordedFolder);
-    listsUpdated = AddVcDirectory("Include Dirs", installFolder) && listsUpdated;
-    listsUpdated = AddVcDirectory("Library Dirs", installFolder) && listsUpdated;
+    FileEvents settings;
+    bool listsUpdated = RemoveVcDirectory(recordedFolder, &settings);
+    listsUpdated = AddVcDirectory("Include Dirs", installFolder, &settings) && listsUpdated;
+    listsUpdated = AddVcDirectory("Library Dirs", installFolder, &settings) && listsUpdated;
+    ui.Note(settings);
 
     // Written even after failures, so that the uninstall can clean up.
     RegKey entry;
@@ -195,18 +220,25 @@ void RunInstall(const std::string& recordedFolder, HWND progressWindow)
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, const_cast<char*>(""),
                         REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, entry.Slot(),
                         nullptr) == ERROR_SUCCESS;
-    entryWritten = SetText(entry, "DisplayName", "Quillon library") && entryWritten;
-    entryWritten = SetText(entry, "UninstallString",
-                           "\"" + installFolder + "\\setup.exe\" /uninstall") && entryWritten;
-    entryWritten = SetText(entry, "InstallDir", installFolder) && entryWritten;
-    entryWritten = SetText(entry, "IDEDir", ideFolder) && entryWritten;
+    const std::string program = installFolder + "\\setup.exe";
+    entryWritten = SetText(entry, "DisplayName", "Quillon library", ui) && entryWritten;
+    entryWritten = SetText(entry, "UninstallString", "\"" + program + "\" /uninstall", ui) && entryWritten;
+    entryWritten = SetText(entry, "InstallDir", installFolder, ui) && entryWritten;
+    entryWritten = SetText(entry, "IDEDir", ideFolder, ui) && entryWritten;
+    // What Add/Remove Programs and deployment tools read besides.
+    entryWritten = SetText(entry, "QuietUninstallString", "\"" + program + "\" /uninstall /quiet", ui) &&
+                   entryWritten;
+    entryWritten = SetText(entry, "InstallLocation", installFolder, ui) && entryWritten;
+    entryWritten = SetText(entry, "DisplayIcon", program + ",0", ui) && entryWritten;
+    entryWritten = SetNumber(entry, "EstimatedSize", static_cast<DWORD>((libraryBytes + 1023) / 1024),
+                             ui) && entryWritten;
+    entryWritten = SetNumber(entry, "NoModify", 1, ui) && entryWritten;
+    entryWritten = SetNumber(entry, "NoRepair", 1, ui) && entryWritten;
 
-    const WORD failed = (notCopied ? INCOMPLETE_FILES : 0) |
-                        (helpRegistered ? 0 : INCOMPLETE_HELP) |
-                        (listsUpdated ? 0 : INCOMPLETE_LISTS) |
-                        (entryWritten ? 0 : INCOMPLETE_ENTRY);
-    if (failed)
-        PostMessageA(progressWindow, WM_COMMAND, MAKEWPARAM(CMD_INCOMPLETE, failed), notCopied);
-    else
-        PostMessageA(progressWindow, WM_COMMAND, CMD_INSTALLED, 0);
+    SetupOutcome outcome;
+    outcome.code = CMD_INSTALLED;
+    outcome.incomplete = (notCopied ? INCOMPLETE_FILES : 0) | (helpRegistered ? 0 : INCOMPLETE_HELP) |
+                         (listsUpdated ? 0 : INCOMPLETE_LISTS) | (entryWritten ? 0 : INCOMPLETE_ENTRY);
+    outcome.filesNotCopied = notCopied;
+    ui.Finish(outcome);
 }

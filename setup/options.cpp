@@ -20,7 +20,7 @@ const char* const SETUP_USAGE =
     "3010\tdone, a restart finishes it\n"
     "1603\trefused, failed or incomplete\n"
     "1618\tanother setup is running\n"
-    "1639\tinvalid command line\n";
+    "1639\tinvalid command line";
 
 namespace {
 
@@ -62,8 +62,11 @@ std::string Quoted(const std::string& argument)
     return text + "\"";
 }
 
+// The first refusal is the one reported.
 void Refuse(SetupOptions& options, const std::string& error)
 {
+    if (!options.valid)
+        return;
     options.valid = false;
     options.error = error;
 }
@@ -184,11 +187,11 @@ SetupOptions ReadOptions(const char* commandLine)
     }
 
     options.extended = true;
+    // Every argument is read even after a refusal: a refused quiet line must still show no
+    // window, and log where it was asked to.
     std::string folderArgument;
     for (const std::string& argument : arguments) {
-        if (!ReadArgument(options, argument))
-            return options;
-        if (StartsWithNoCase(argument, "/dir="))
+        if (ReadArgument(options, argument) && StartsWithNoCase(argument, "/dir="))
             folderArgument = argument;
     }
     if (options.hasFolder && options.uninstall)

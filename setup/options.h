@@ -8,7 +8,8 @@
 
 struct SetupOptions {
     bool extended = false;  // a new option is present: every argument was read as an option
-    bool valid = true;      // false: the line is refused (exit code 1639 in a quiet run)
+    bool valid = true;      // false: the line is refused (exit code 1639 in a quiet run); the
+                            // other fields still hold what the arguments said
     std::string error;      // why it was refused, one line for the log
     bool quiet = false;
     bool help = false;      // "/?" or "/help"
@@ -25,5 +26,5 @@ std::vector<std::string> SplitArguments(const char* commandLine);
 
 SetupOptions ReadOptions(const char* commandLine);
 
-// The usage text shown by /? and after a refused line; lines end with "\n".
+// The usage text shown by /? and after a refused line; lines separated by "\n".
 extern const char* const SETUP_USAGE;

@@ -1,7 +1,10 @@
 #include "run_setup.h"
 
 #include "command_line.h"
+#include "options.h"
+#include "setup_ui.h"
 #include "win32/reg_key.h"
+#include "win32/system_functions.h"
 
 const char* const UNINSTALL_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon";
 const char* const UNINSTALL_PARENT_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -21,7 +24,7 @@ std::string LookupInstallFolder(HKEY machineRoot, RegKey& uninstallKey)
     return programFiles + "\\Quillon";
 }
 
-void RunSetup(HWND progressWindow)
+void RunSetup(const SetupOptions& options, SetupUi& ui)
 {
     RegKey uninstallKey;
     const std::string recordedFolder = LookupInstallFolder(HKEY_LOCAL_MACHINE, uninstallKey);
@@ -30,8 +33,12 @@ void RunSetup(HWND progressWindow)
     if (commandLine.changeDirectory)
         SetCurrentDirectoryA(commandLine.directory.c_str());
 
-    if (commandLine.uninstall)
-        RunUninstall(recordedFolder, progressWindow);
+    ui.Note(options.uninstall ? "uninstall" : "install");
+    ui.Note(sizeof(void*) == 8 ? "registry view: native (a 64-bit program)"
+            : IsWow64()        ? "registry view: 32-bit (a 32-bit program on 64-bit Windows)"
+                               : "registry view: native (32-bit Windows)");
+    if (options.uninstall)
+        RunUninstall(recordedFolder, ui);
     else
-        RunInstall(recordedFolder, progressWindow);
+        RunInstall(recordedFolder, options.hasFolder ? options.folder : recordedFolder, ui);
 }

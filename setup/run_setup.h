@@ -7,17 +7,21 @@
 #include <string>
 
 class RegKey;
+class SetupUi;
+struct SetupOptions;
 
 // Key paths, relative to HKEY_LOCAL_MACHINE.
 extern const char* const UNINSTALL_KEY;         // ...\CurrentVersion\Uninstall\Quillon
 extern const char* const UNINSTALL_PARENT_KEY;  // ...\CurrentVersion\Uninstall
 extern const char* const CURRENT_VERSION_KEY;   // ...\Windows\CurrentVersion
 
-void RunSetup(HWND progressWindow);
+// The whole work of one run, told to and asked of ui, whoever watches.
+void RunSetup(const SetupOptions& options, SetupUi& ui);
 
 // Opens the Uninstall entry into uninstallKey (left empty when that fails) and returns its
 // "InstallDir", or else "ProgramFilesDir" followed by "\Quillon".
 std::string LookupInstallFolder(HKEY machineRoot, RegKey& uninstallKey);
 
-void RunInstall(const std::string& recordedFolder, HWND progressWindow);
-void RunUninstall(const std::string& recordedFolder, HWND progressWindow);
+// proposal: the folder first offered (the command line's, else the recorded one).
+void RunInstall(const std::string& recordedFolder, const std::string& proposal, SetupUi& ui);
+void RunUninstall(const std::string& recordedFolder, SetupUi& ui);

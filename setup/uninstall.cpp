@@ -5,12 +5,13 @@
 #include "help_registration.h"
 #include "ide_layout.h"
 #include "remove_tree.h"
+#include "setup_ui.h"
 #include "vc_directories.h"
 #include "win32/reg_key.h"
 
 #include <vector>
 
-void RunUninstall(const std::string& recordedFolder, HWND progressWindow)
+void RunUninstall(const std::string& recordedFolder, SetupUi& ui)
 {
     UnregisterHelp("Quillon");
 
@@ -43,5 +44,7 @@ void RunUninstall(const std::string& recordedFolder, HWND progressWindow)
     uninstallKeys.Open(HKEY_LOCAL_MACHINE, UNINSTALL_PARENT_KEY, KEY_ALL_ACCESS);
     RegDeleteKeyA(uninstallKeys.Get(), "Quillon");
 
-    PostMessageA(progressWindow, WM_COMMAND, CMD_UNINSTALLED, 0);
+    SetupOutcome outcome;
+    outcome.code = CMD_UNINSTALLED;
+    ui.Finish(outcome);
 }

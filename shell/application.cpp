@@ -4,9 +4,9 @@
 
 Application* Application::instance = nullptr;
 
-bool SetupApplication::CreateMainDialog()
+bool SetupApplication::CreateMainDialog(const SetupOptions& options, LogFile& log)
 {
-    mainDialog = new ProgressDialog;
+    mainDialog = new ProgressDialog(options, log);
     if (!mainDialog->autoDelete) {
         delete mainDialog;
         mainDialog = nullptr;
@@ -17,9 +17,9 @@ bool SetupApplication::CreateMainDialog()
     return true;
 }
 
-void SetupApplication::Run()
+void SetupApplication::Run(const SetupOptions& options, LogFile& log)
 {
-    if (!CreateMainDialog())
+    if (!CreateMainDialog(options, log))
         return;
 
     // The dialog deletes itself inside the dispatch that destroys its window; from then on the

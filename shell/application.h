@@ -3,13 +3,16 @@
 
 #include <windows.h>
 
+class LogFile;
 class ProgressDialog;
+struct SetupOptions;
 
 class Application {
 public:
     Application() { instance = this; }
 
-    virtual void Run() = 0;
+    // Runs the setup that options ask for, with a person watching, until its window is gone.
+    virtual void Run(const SetupOptions& options, LogFile& log) = 0;
 
     static Application* instance;
 
@@ -19,8 +22,8 @@ protected:
 
 class SetupApplication : public Application {
 public:
-    void Run() override;
-    bool CreateMainDialog();
+    void Run(const SetupOptions& options, LogFile& log) override;
+    bool CreateMainDialog(const SetupOptions& options, LogFile& log);
 
     // Not owned: the dialog deletes itself with its window, and the loop forgets it then.
     ProgressDialog* mainDialog = nullptr;

@@ -1,6 +1,5 @@
 #include "folder_dialog.h"
 
-#include "folder_choice.h"
 #include "resource.h"
 #include "win32/handle.h"
 

@@ -1,12 +1,12 @@
 #include "progress_dialog.h"
 
-#include "commands.h"
+#include "interactive_ui.h"
 #include "resource.h"
-#include "run_setup.h"
 
 #include <commctrl.h>
 
-ProgressDialog::ProgressDialog()
+ProgressDialog::ProgressDialog(const SetupOptions& options, LogFile& log)
+    : options_(options), log_(log)
 {
     INITCOMMONCONTROLSEX controls;
     controls.dwSize = sizeof controls;
@@ -29,7 +29,7 @@ ProgressDialog::~ProgressDialog()
 
 void ProgressDialog::Run()
 {
-    RunSetup(handle);
+    RunInteractive(handle, options_, log_);
 }
 
 void ProgressDialog::OnDestroy()
@@ -39,44 +39,26 @@ void ProgressDialog::OnDestroy()
 
 namespace {
 
-std::string IncompleteInstallText(WORD steps, LPARAM filesNotCopied)
+// The outcome that a posted completion code carries.
+SetupOutcome PostedOutcome(WORD id, WORD code, LPARAM lParam)
 {
-    std::string text = "The Quillon installation is incomplete:";
-    if (steps & INCOMPLETE_FILES)
-        text += "\n" + std::to_string(static_cast<unsigned long>(filesNotCopied)) +
-                " library files not copied";
-    if (steps & INCOMPLETE_HELP)
-        text += "\nhelp not registered";
-    if (steps & INCOMPLETE_LISTS)
-        text += "\ndirectory lists not updated";
-    if (steps & INCOMPLETE_ENTRY)
-        text += "\nuninstall entry not written";
-    return text;
+    SetupOutcome outcome;
+    outcome.code = id == CMD_INCOMPLETE ? CMD_INSTALLED : static_cast<CompletionCode>(id);
+    if (id == CMD_INCOMPLETE) {
+        outcome.incomplete = code;
+        outcome.filesNotCopied = static_cast<unsigned long>(lParam);
+    }
+    return outcome;
 }
 
 }  // namespace
 
 void ProgressDialog::OnCommand(WORD id, WORD code, LPARAM lParam)
 {
-    std::string text;
-    UINT icon = MB_ICONINFORMATION;
-    switch (id) {
-    case CMD_INSTALLED:
-        text = "Quillon installed successfully";
-        break;
-    case CMD_UNINSTALLED:
-        text = "Quillon uninstalled";
-        break;
-    case CMD_ABORTED:
-        text = "Installation aborted";
-        break;
-    case CMD_INCOMPLETE:
-        text = IncompleteInstallText(code, lParam);
-        icon = MB_ICONWARNING;
-        break;
-    default:
+    if (id < CMD_INSTALLED || id > CMD_INCOMPLETE)
         return;
-    }
+    const std::string text = OutcomeText(PostedOutcome(id, code, lParam));
+    const UINT icon = id == CMD_INCOMPLETE ? MB_ICONWARNING : MB_ICONINFORMATION;
     // The object may be gone once the message box returns (its window destroyed meanwhile by a
     // second code), so only the saved window handle is used afterwards.
     HWND window = handle;

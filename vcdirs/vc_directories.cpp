@@ -43,8 +43,10 @@ namespace {
 
 // Runs edit on the text of every readable settings file; edit says whether to write it back.
 template <typename Edit>
-bool EditEachSettingsFile(Edit edit)
+bool EditEachSettingsFile(Edit edit, FileEvents* events)
 {
+    FileEvents local;
+    FileEvents& record = events ? *events : local;
     bool allEdited = true;
     std::vector<std::string> paths;
     ListVcComponentsFiles(paths);
@@ -52,37 +54,53 @@ bool EditEachSettingsFile(Edit edit)
         FileHandle file(OpenSettingsFile(path));
         if (file.Get() == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
-            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-                allEdited = false;
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+                record.push_back({"settings file skipped, there is none", path, 0});
+                continue;
+            }
+            record.push_back({"settings file not edited, it cannot be opened", path, error});
+            allEdited = false;
             continue;
         }
         std::string text;
         if (!ReadWholeFile(file.Get(), text)) {
             // An empty file holds no list to edit.
-            if (!text.empty() || GetFileSize(file.Get(), nullptr) != 0)
-                allEdited = false;
+            if (text.empty() && GetFileSize(file.Get(), nullptr) == 0) {
+                record.push_back({"settings file skipped, it is empty", path, 0});
+                continue;
+            }
+            record.push_back({"settings file not edited, it cannot be read", path, GetLastError()});
+            allEdited = false;
             continue;
         }
-        if (edit(text) && !ReplaceFileContent(path, file, text))
+        if (!edit(text)) {
+            record.push_back({"settings file skipped, it has no such list", path, 0});
+        } else if (ReplaceFileContent(path, file, text)) {
+            record.push_back({"settings file edited", path, 0});
+        } else {
+            record.push_back({"settings file not edited, it cannot be rewritten", path, GetLastError()});
             allEdited = false;
+        }
     }
     return allEdited;
 }
 
 }  // namespace
 
-bool AddVcDirectory(const std::string& listName, const std::string& folder)
+bool AddVcDirectory(const std::string& listName, const std::string& folder, FileEvents* events)
 {
     // Without the list, or without the line end after it, the file is not rewritten at all.
     return EditEachSettingsFile(
-        [&](std::string& text) { return AddListEntry(text, listName, folder); });
+        [&](std::string& text) { return AddListEntry(text, listName, folder); }, events);
 }
 
-bool RemoveVcDirectory(const std::string& folder)
+bool RemoveVcDirectory(const std::string& folder, FileEvents* events)
 {
     // A readable file is written back even when nothing was removed.
-    return EditEachSettingsFile([&](std::string& text) {
-        RemoveListEntries(text, folder);
-        return true;
-    });
+    return EditEachSettingsFile(
+        [&](std::string& text) {
+            RemoveListEntries(text, folder);
+            return true;
+        },
+        events);
 }

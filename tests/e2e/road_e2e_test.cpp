@@ -1,6 +1,7 @@
 // The whole road with the real setup.exe of the sample package, driven as a user would on the
 // sample machine; afterwards the registry and the files are checked.
 #include "child_process.h"
+#include "options.h"
 #include "sample_machine.h"
 #include "support/win_test_support.h"
 
@@ -39,6 +40,18 @@ std::string UninstallValue(const char* name)
     return SzValue(kUninstallKey, name);
 }
 
+// A REG_DWORD value of the Uninstall entry, or -1.
+long long UninstallNumber(const char* name)
+{
+    std::string data;
+    DWORD type = 0;
+    if (!ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, name, data, &type) ||
+        type != REG_DWORD || data.size() != 4)
+        return -1;
+    return static_cast<unsigned char>(data[0]) | static_cast<unsigned char>(data[1]) << 8 |
+           static_cast<unsigned char>(data[2]) << 16 | static_cast<long long>(static_cast<unsigned char>(data[3])) << 24;
+}
+
 bool KeyExists(const char* key, REGSAM view = 0)
 {
     HKEY handle = nullptr;
@@ -66,6 +79,55 @@ std::string Replace(std::string text, const std::string& from, const std::string
 const std::string kUserSettings = getenv("USERPROFILE") +
     std::string("\\AppData\\Local\\Microsoft\\VisualStudio\\7.0\\VCComponents.dat");
 const char* const kAliceSettings = "C:\\users\\alice\\AppData\\Local\\Microsoft\\VisualStudio\\7.0\\VCComponents.dat";
+
+// Where the quiet runs of these tests log.
+const char* const kLog = "C:\\quillon-run.log";
+
+struct QuietOutcome {
+    DWORD exitCode = 0xFFFF;
+    std::vector<std::string> log;  // the run's log lines, less their time stamps
+};
+
+// Runs exe with args and "/log=" kLog; a window that ever shows fails the test.
+QuietOutcome RunQuiet(const std::string& exe, const std::string& args)
+{
+    QuietOutcome outcome;
+    DeleteFileA(kLog);
+    ChildProcess child;
+    if (!child.Start(exe, args + " /log=" + kLog, "C:\\")) {
+        ADD_FAILURE() << child.Error();
+        return outcome;
+    }
+    for (int polls = 0; polls < 4000 && child.Running(); ++polls) {
+        EXPECT_EQ(child.VisibleWindows(), std::vector<HWND>{}) << "a window in a quiet run";
+        Sleep(5);
+    }
+    EXPECT_TRUE(child.WaitForExit(outcome.exitCode)) << child.Error();
+    const std::string text = ReadFileBytes(kLog);
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = text.find("\r\n", start);
+        const std::string line = text.substr(start, end - start);
+        // "2026-12-07 15:31:29 " before each line.
+        EXPECT_TRUE(line.size() > 20 && line[4] == '-' && line[10] == ' ' && line[13] == ':' &&
+                    line[19] == ' ') << line;
+        outcome.log.push_back(line.substr(std::min<size_t>(20, line.size())));
+        start = end == std::string::npos ? text.size() : end + 2;
+    }
+    return outcome;
+}
+
+// The log holds these lines in this order (others may come between) and ends with the last.
+void ExpectLogHolds(const std::vector<std::string>& log, const std::vector<std::string>& lines)
+{
+    auto at = log.begin();
+    for (const std::string& line : lines) {
+        at = std::find(at, log.end(), line);
+        EXPECT_NE(at, log.end()) << "not in the log, or out of order: " << line;
+        if (at == log.end())
+            return;
+    }
+    EXPECT_EQ(at + 1, log.end()) << "the log goes on after: " << lines.back();
+}
 
 // The settings files as an install into folder (without trailing backslash) leaves them.
 std::string UserSettingsWith(const std::string& folder)
@@ -115,7 +177,8 @@ protected:
     void TearDown() override
     {
         ResetSampleMachine();
-        for (const char* folder : {"C:\\Quillon", "C:\\Quillon2", "C:\\QuillonLinked",
+        DeleteFileA(kLog);
+        for (const char* folder : {"C:\\Quillon", "C:\\Quillon2", "C:\\QuillonLinked", "C:\\Quillon Deployed",
                                    "C:\\Tools", "C:\\ReadOnlyPackage"})
             DeleteTreeForTest(folder);
     }
@@ -242,6 +305,17 @@ protected:
         EXPECT_EQ(UninstallValue("InstallDir"), typed + std::string(1, '\0'));
         const std::string ide = ideRoot ? std::string(ideRoot) + "Common7\\IDE\\" : std::string();
         EXPECT_EQ(UninstallValue("IDEDir"), ide + std::string(1, '\0'));
+        const std::string program = typed + "\\setup.exe";
+        EXPECT_EQ(UninstallValue("QuietUninstallString"),
+                  "\"" + program + "\" /uninstall /quiet" + std::string(1, '\0'));
+        EXPECT_EQ(UninstallValue("InstallLocation"), typed + std::string(1, '\0'));
+        EXPECT_EQ(UninstallValue("DisplayIcon"), program + ",0" + std::string(1, '\0'));
+        size_t bytes = 0;
+        for (const auto& entry : SnapshotTree(kPackage + "\\Quillon"))
+            bytes += entry.second.size();
+        EXPECT_EQ(UninstallNumber("EstimatedSize"), static_cast<long long>((bytes + 1023) / 1024));
+        EXPECT_EQ(UninstallNumber("NoModify"), 1);
+        EXPECT_EQ(UninstallNumber("NoRepair"), 1);
 
         for (const char* root : {kIde70, kIde71}) {
             const bool taken = wizards && ideRoot && std::string(root) == ideRoot;
@@ -553,6 +627,121 @@ TEST_F(Road, FailuresMakeTheInstallIncompleteAndTheUninstallStillCleansUp)
     EXPECT_FALSE(KeyExists(kUninstallKey));
 }
 
+// The registry view line of the log, for a setup.exe of this test program's word size.
+std::string ViewLine()
+{
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    return sizeof(void*) == 8 ? "registry view: native (a 64-bit program)"
+           : wow64            ? "registry view: 32-bit (a 32-bit program on 64-bit Windows)"
+                              : "registry view: native (32-bit Windows)";
+}
+
+// Deployed by a script: no window, exit codes 0, the log of every step; the entry's quiet
+// command takes it all away again.
+TEST_F(Road, QuietInstallAndUninstallShowNoWindowAndLogEachStep)
+{
+    const std::string folder = "C:\\Quillon Deployed";
+    const std::string exe = kPackage + "\\setup.exe";
+    const std::string args = "/QUIET \"/dir=" + folder + "\"";
+    const QuietOutcome install = RunQuiet(exe, args);
+    EXPECT_EQ(install.exitCode, 0u);
+    ExpectInstalledInto(folder, kIde71);
+    size_t files = 0;
+    for (const char* part : {"\\Quillon", "\\AppWizard"})
+        for (const auto& entry : SnapshotTree(kPackage + part))
+            files += entry.first.back() != '\\';
+    const std::string program = folder + "\\setup.exe";
+    ExpectLogHolds(install.log,
+                   {"command line: \"" + exe + "\" " + args + " /log=" + kLog, "install", ViewLine(),
+                    "install folder: " + folder,
+                    std::string("IDE version for the wizard: 7.1 (") + kIde71 + "Common7\\IDE\\)",
+                    "files copied: " + std::to_string(files) + " of " + std::to_string(files),
+                    "entry value UninstallString = \"" + program + "\" /uninstall",
+                    "entry value InstallDir = " + folder,
+                    "entry value QuietUninstallString = \"" + program + "\" /uninstall /quiet",
+                    "end: Quillon installed successfully", "exit code 0"});
+
+    const std::string command = UninstallValue("QuietUninstallString");
+    const size_t close = command.find('"', 1);
+    const QuietOutcome uninstall =
+        RunQuiet(command.substr(1, close - 1), command.substr(close + 2, command.size() - close - 3));
+    EXPECT_EQ(uninstall.exitCode, 0u);
+    EXPECT_EQ(PendingDeletes(), (std::vector<std::string>{program, folder}));
+    ExpectLogHolds(uninstall.log, {"uninstall", ViewLine(), "removed: " + folder + "\\readme.txt",
+                                   "scheduled for the restart: " + program,
+                                   "scheduled for the restart: " + folder,
+                                   "end: Quillon uninstalled", "exit code 0"});
+    Restart();
+    EXPECT_FALSE(FolderExists(folder));
+    WriteFileBytes(kUserSettings, SAMPLE_VCCOMPONENTS);
+    WriteFileBytes(kAliceSettings, SAMPLE_VCCOMPONENTS_ALICE);
+    EXPECT_EQ(SnapshotMachine(), before_);
+}
+
+// Lines that are refused, folders a script may not take, a second setup while one runs: each
+// ends as the table says and changes nothing. A person is shown a box; a script gets a code.
+TEST_F(Road, RefusedRunsAndASecondSetupChangeNothing)
+{
+    CreateDirectoryA("C:\\Tools", nullptr);
+    MakeTree("C:\\Tools", {{"tool.exe", "mine"}});
+    const std::string exe = kPackage + "\\setup.exe";
+    const std::string usage = SETUP_USAGE;
+    const struct {
+        bool secondSetup;  // run while another setup.exe holds its folder dialog
+        std::string args;
+        DWORD exitCode;
+        std::string shown;  // the box of an interactive run, or the log line of a quiet one
+    } cases[] = {
+        {false, "/quiet /dir=C:\\windows", 1603, "folder refused: Error: cannot create install folder"},
+        {false, "/quiet /dir=C:\\Tools", 1603,
+         "folder refused: Error: the install folder must be new or empty: C:\\Tools"},
+        {false, "/quiet \"/dir=" + kPackage + "\"", 1603,
+         "folder refused: Error: the install folder must lie outside the package: " + kPackage},
+        {false, "/quiet /bogus", 1639, "invalid command line: unknown argument \"/bogus\""},
+        {false, "/uninstall /quiet /dir=C:\\x", 1639,
+         "invalid command line: \"/dir=C:\\x\" cannot be combined with \"/uninstall\""},
+        {false, "/quiet /?", 0, "command line: \"" + exe + "\" /quiet /? /log=" + kLog},
+        {false, "/?", 0, usage},
+        {false, "/dir=", 0, usage},
+        {true, "/quiet", 1618, "another setup is running: nothing done"},
+        {true, "", 0, "Setup is already running."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        ChildProcess first;
+        if (c.secondSetup) {
+            ASSERT_TRUE(first.Start(exe, "", "C:\\"));
+            ASSERT_TRUE(first.WaitForWindow("Choose Folder")) << first.Error();
+        }
+        if (c.args.find("/quiet") != std::string::npos) {
+            const QuietOutcome outcome = RunQuiet(exe, c.args);
+            EXPECT_EQ(outcome.exitCode, c.exitCode);
+            ExpectLogHolds(outcome.log, {c.shown, "exit code " + std::to_string(c.exitCode)});
+        } else {
+            ChildProcess second;
+            ASSERT_TRUE(second.Start(exe, c.args, "C:\\"));
+            HWND box = second.WaitForMessageBox();
+            ASSERT_TRUE(box) << second.Error();
+            EXPECT_EQ(ChildProcess::ReadItem(box, ChildProcess::MESSAGE_TEXT), c.shown);
+            ChildProcess::Press(box, IDOK);
+            DWORD exitCode = 0xFFFF;
+            EXPECT_TRUE(second.WaitForExit(exitCode)) << second.Error();
+            EXPECT_EQ(exitCode, c.exitCode);
+        }
+        if (c.secondSetup) {
+            ChildProcess::Press(first.WaitForWindow("Choose Folder"), IDCANCEL);
+            HWND box = first.WaitForMessageBox();
+            EXPECT_EQ(ChildProcess::ReadItem(box, ChildProcess::MESSAGE_TEXT), "Installation aborted");
+            ChildProcess::Press(box, IDOK);
+            DWORD exitCode = 0xFFFF;
+            EXPECT_TRUE(first.WaitForExit(exitCode)) << first.Error();
+        }
+        EXPECT_EQ(SnapshotMachine(), before_);
+    }
+    EXPECT_EQ(SnapshotTree("C:\\Tools"), (Tree{{"tool.exe", "mine"}}));
+}
+
 }  // namespace
 
 // A 32-bit setup.exe on 64-bit Windows: the registry redirects its machine-wide writes to the
@@ -573,4 +762,11 @@ TEST_F(Road, OnWow64TheProgramLivesInThe32BitViewAndFolder)
     EXPECT_EQ(Uninstall().messages, Messages{kUninstalled});
     EXPECT_FALSE(KeyExists(redirected.c_str(), KEY_WOW64_64KEY));
     EXPECT_FALSE(KeyExists(kUninstallKey));
+
+    // A script's install lands in the same view and folder.
+    EXPECT_EQ(RunQuiet(kPackage + "\\setup.exe", "/quiet").exitCode, 0u);
+    EXPECT_TRUE(KeyExists(redirected.c_str(), KEY_WOW64_64KEY));
+    EXPECT_EQ(UninstallValue("InstallLocation"), outcome.proposal + std::string(1, '\0'));
+    EXPECT_EQ(RunQuiet(outcome.proposal + "\\setup.exe", "/uninstall /quiet").exitCode, 0u);
+    EXPECT_FALSE(KeyExists(redirected.c_str(), KEY_WOW64_64KEY));
 }

@@ -91,7 +91,8 @@ const struct OptionsCase { const char* line; const char* expected; } kOptionsCas
     // Once a new option is there, every argument must be one.
     {R"("C:\Pkg\setup.exe" /quiet /foo)", R"(extended refused {unknown argument "/foo"} quiet)"},
     {R"("C:\Pkg\setup.exe" /dir)", R"(extended refused {unknown argument "/dir"})"},
-    {R"("C:\Pkg\setup.exe" /logfile=x /quiet)", R"(extended refused {unknown argument "/logfile=x"})"},
+    // A refused line is read to its end: a quiet one stays quiet.
+    {R"("C:\Pkg\setup.exe" /logfile=x /quiet)", R"(extended refused {unknown argument "/logfile=x"} quiet)"},
     {R"("C:\Pkg\setup.exe" /quiet "")", R"(extended refused {unknown argument ""} quiet)"},
     {R"("C:\Pkg\setup.exe" /? /uninstall=x)", R"(extended refused {unknown argument "/uninstall=x"} help)"},
     {R"("C:\Pkg\setup.exe" /dir=)", R"(extended refused {empty value: "/dir="})"},

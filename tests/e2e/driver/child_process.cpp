@@ -138,11 +138,11 @@ void ChildProcess::Fail(const std::string& what)
 
 bool ChildProcess::IsMessageBox(HWND window)
 {
-    // A message box is an owned dialog whose text is the static control MESSAGE_TEXT. The
-    // framework's dialogs give their group boxes that id too, but a group box is a button.
+    // A message box is a dialog whose text is the static control MESSAGE_TEXT (owned, or not when
+    // no window of the program exists yet). The framework's dialogs give their group boxes that
+    // id too, but a group box is a button.
     HWND text = GetDlgItem(window, MESSAGE_TEXT);
-    return ClassName(window) == "#32770" && GetWindow(window, GW_OWNER) && text &&
-           lstrcmpiA(ClassName(text).c_str(), "Static") == 0;
+    return ClassName(window) == "#32770" && text && lstrcmpiA(ClassName(text).c_str(), "Static") == 0;
 }
 
 std::string ChildProcess::ReadText(HWND window)

@@ -7,7 +7,7 @@
 //                       "released"
 //   nothread            CreateThread fails (its import is redirected); should a worker run all
 //                       the same, it posts the code of a finished install at once
-#include "run_setup.h"
+#include "interactive_ui.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -72,7 +72,7 @@ struct ThreadRefusal {
 
 }  // namespace
 
-void RunSetup(HWND progressWindow)
+void RunInteractive(HWND progressWindow, const SetupOptions&, LogFile&)
 {
     const WPARAM installed = 123;
     if (Arg(1) != "hold") {

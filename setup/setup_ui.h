@@ -1,0 +1,52 @@
+#pragma once
+// Who watches a run: a person at the screen (dialogs and message boxes, the shell's side) or a
+// script (no window, a log and an exit code, the quiet side). The sequences ask and tell through
+// this interface only, and do not know which side they talk to.
+
+#include "commands.h"
+#include "win32/file_event.h"
+
+#include <string>
+
+class LogFile;
+
+// How a run ended.
+struct SetupOutcome {
+    CompletionCode code = CMD_ABORTED;  // CMD_INSTALLED, CMD_UNINSTALLED or CMD_ABORTED
+    unsigned incomplete = 0;            // IncompleteStep flags: what did not get done
+    unsigned long filesNotCopied = 0;
+    // Files of the library wait for the restart (the running program and its own folder, the
+    // normal end of a recorded uninstall, do not count).
+    bool restartNeeded = false;
+};
+
+class SetupUi {
+public:
+    explicit SetupUi(LogFile& log) : log_(log) {}
+    virtual ~SetupUi() = default;
+    SetupUi(const SetupUi&) = delete;
+    SetupUi& operator=(const SetupUi&) = delete;
+
+    // The folder to install into, proposing proposal; false when none is given (a person
+    // cancelled; a script has no second answer after a refusal).
+    virtual bool AskFolder(const std::string& proposal, std::string& folder) = 0;
+    // Why the folder just given cannot be the install folder; logged, then shown.
+    void Refuse(const std::string& reason);
+    // The end of the run, exactly once; logged, then shown.
+    void Finish(const SetupOutcome& outcome);
+
+    // One event of the run, for the log; or what a service did, one line per file.
+    void Note(const std::string& line);
+    void Note(const FileEvents& events);
+
+protected:
+    virtual void ShowRefusal(const std::string& reason) = 0;
+    virtual void ShowEnd(const SetupOutcome& outcome) = 0;
+
+private:
+    LogFile& log_;
+};
+
+// The closing text a person reads, and the last word of the log: "Quillon installed
+// successfully", "The Quillon installation is incomplete:" with a line per failure, and so on.
+std::string OutcomeText(const SetupOutcome& outcome);
