@@ -11,12 +11,12 @@ run_wine() { "$WINELOADER" "$@"; }
 
 # fail_step WHAT COMMAND RC OUTPUT
 fail_step() {
-    echo "failed (exit code $3): $2" >&2
+    printf 'failed (exit code %s): %s\n' "$3" "$2" >&2
     if [ -n "$4" ]; then
         echo "--- last lines of its output:" >&2
         printf '%s\n' "$4" | tail -n 15 >&2
     fi
-    echo "error: $1" >&2
+    printf 'error: %s\n' "$1" >&2
     exit 1
 }
 
@@ -25,6 +25,8 @@ checked() {
     what=$1; shift
     out=$("$@" 2>&1)
     rc=$?
+    # Windows programs end their lines with a carriage return.
+    out=$(printf '%s\n' "$out" | tr -d '\r')
     [ -n "$out" ] && printf '%s\n' "$out" | sed "s/^/${indent:-}/"
     [ "$rc" -eq 0 ] || fail_step "$what" "$*" "$rc" "$out"
 }

@@ -1,62 +1,77 @@
 #!/usr/bin/env bash
 # The scripts' own failure paths: a failed step of the sample session ends it loudly and with a
-# non-zero exit, and a Wine mode decided for another checkout is not taken over.
+# non-zero exit, a whole run ends with 0, and a Wine mode decided for another checkout is not
+# taken over.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-expect() {  # expect NAME CONDITION-RESULT DETAIL
-    if [ "$2" -eq 0 ]; then echo "ok $1"; else echo "FAILED $1: $3"; failures=$((failures + 1)); fi
+passed=0 failed=0
+expect() {  # expect NAME STATUS DETAIL: STATUS 0 passes
+    if [ "$2" -eq 0 ]; then
+        echo "ok $1"; passed=$((passed + 1))
+    else
+        echo "FAILED $1: $3"; failed=$((failed + 1))
+    fi
 }
 
-# A stand-in for the Wine loader: every program succeeds except as $STUB_FAIL says; the driver
-# reports the closing message $STUB_MESSAGE.
-mkdir -p "$work/prefix/drive_c/Program Files"
+# A stand-in for the Wine loader, answering as Windows programs do (lines end in CR LF): every
+# program succeeds but the one named in $STUB_FAIL; the driver shows $STUB_MESSAGE, or the end
+# of an uninstall; the Uninstall entry ($STUB_ENTRY) is there until the restart.
+mkdir -p "$work/prefix/drive_c/Program Files" "$work/prefix/drive_c/ProgramData/Microsoft Help"
+touch "$work/prefix/drive_c/ProgramData/Microsoft Help/nslist.hxl"
 cat > "$work/wine" <<'STUB'
 #!/bin/sh
-case "$1" in
-    *"$STUB_FAIL"*) echo 'wine: failed to open "program.exe": c0000135'; exit 53 ;;
-    *e2e_driver.exe) printf 'window "Choose Folder"\nmessage "Setup" "%s"\nexit 0\n' "$STUB_MESSAGE" ;;
-    reg) [ "$3" = /v ] && [ -n "$STUB_ENTRY" ] && printf '    %s    REG_SZ    %s\r\n' "$4" "$STUB_ENTRY"
-         [ -n "$STUB_ENTRY" ] ;;
+case "$*" in
+    *"$STUB_FAIL"*) printf 'wine: failed to open "program.exe": c0000135\r\n'; exit 53 ;;
+    *e2e_driver.exe*/uninstall*) printf 'message "Setup" "Quillon uninstalled"\r\nexit 0\r\n' ;;
+    *e2e_driver.exe*) printf 'window "Choose Folder"\r\nmessage "Setup" "%s"\r\nexit 0\r\n' "$STUB_MESSAGE" ;;
+    "wineboot -r") rm -f "$STUB_STATE" ;;
+    reg*/v*) [ -f "$STUB_STATE" ] && printf '    X    REG_SZ    %s\r\n' "$STUB_ENTRY" ;;
 esac
 exit 0
 STUB
 chmod +x "$work/wine"
 
-# session FAIL MESSAGE ENTRY: runs the session on the stand-in; its output goes to $work/out.
+# session FAIL MESSAGE ENTRY: one sample session on the stand-in; its output goes to $work/out.
 session() {
+    echo > "$work/state"
     WINEPREFIX=$work/prefix WINELOADER=$work/wine STUB_FAIL=$1 STUB_MESSAGE=$2 STUB_ENTRY=$3 \
-        sh "$root/scripts/sample-session.sh" "$work/build" driven both > "$work/out" 2>&1
+        STUB_STATE=$work/state sh "$root/scripts/sample-session.sh" "$work/build" driven both \
+        > "$work/out" 2>&1
 }
 
+installed="Quillon installed successfully"
+entry='"C:\Program Files\Quillon\setup.exe" /uninstall'
 cases=(
-    # fail-on               message                            entry                  expected error line
-    "sample-machine.exe|Quillon installed successfully|\"C:\\Q\\setup.exe\" /uninstall|error: the sample machine could not be laid out"
-    "no such step|Installation aborted||error: setup.exe did not end with \"Quillon installed successfully\""
-    "no such step|Quillon installed successfully||error: the install recorded no uninstall command (was it cancelled?)"
-    "helpdump.exe|Quillon installed successfully|x|error: helpdump could not read a help file"
+    # fail at | driver's message | entry | exit code | last line
+    "sample-machine.exe|$installed|$entry|1|error: the sample machine could not be laid out"
+    "no such step|Installation aborted|$entry|1|error: setup.exe did not end with \"$installed\""
+    "no such step|$installed||1|error: the install recorded no uninstall command (was it cancelled?)"
+    "helpdump.exe|$installed|$entry|1|error: helpdump could not read a help file"
+    "wineboot|$installed|$entry|1|error: the restart failed"
+    "no such step|$installed|$entry|0|The sample run ended as it should: installed, uninstalled, restarted."
 )
-mkdir -p "$work/prefix/drive_c/ProgramData/Microsoft Help"
-touch "$work/prefix/drive_c/ProgramData/Microsoft Help/nslist.hxl"
 for c in "${cases[@]}"; do
-    IFS='|' read -r fail message entry error <<<"$c"
-    session "$fail" "$message" "$entry"
+    IFS='|' read -r fail message value code error <<<"$c"
+    session "$fail" "$message" "$value"
     rc=$?
     last=$(tail -n 1 "$work/out")
-    expect "session failing at '$fail' / '$message'" "$([ $rc -eq 1 ] && [ "$last" = "$error" ]; echo $?)" \
+    expect "session: $fail, $message" "$([ $rc -eq "$code" ] && [ "$last" = "$error" ]; echo $?)" \
         "exit code $rc, last line: $last"
 done
-session sample-machine.exe x x
+
+# The failed command is shown as it was run, backslashes and all, with its output.
+session "no such step" "Installation aborted" "$entry"
+package=$(printf 'Z:%s' "$work/build/sample-package" | tr / '\\')
 expect "the failed command and its output are shown" \
-    "$(grep -q '^failed (exit code 53): run_wine .*sample-machine.exe both$' "$work/out" &&
-       grep -q 'c0000135' "$work/out"; echo $?)" "$(cat "$work/out")"
+    "$(grep -qxF "failed (exit code 0): e2e_driver --exe $package\\setup.exe --cwd C:\\ --window Choose Folder --read 1000 --ok --message" "$work/out" &&
+       [ "$(grep -cxF 'message "Setup" "Installation aborted"' "$work/out")" = 2 ]; echo $?)" "$(cat "$work/out")"
 
 # A mode decided in another checkout names that checkout's build: it is decided again here.
 out=$(QUILLON_MODE=win64 QUILLON_PRESET=win64 QUILLON_WIN_BUILD=/elsewhere/build/win64 \
       QUILLON_WINE_MODE=win64 bash -c '. "$1/scripts/lib.sh"; decide_wine_mode >/dev/null; echo "$QUILLON_WIN_BUILD"' sh "$root")
 expect "an inherited mode is decided afresh" "$([ "$out" = "$root/build/win64" ]; echo $?)" "$out"
 
-echo "$((4 + 2 - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -42,7 +42,7 @@ summary=$(resources "$tools" "$exe" "$arch" | grep -E '^LANGUAGE|^[0-9]+ [A-Z0-9
 expected='LANGUAGE 9, 1|1 3 /* RT_ICON */|2 3 /* RT_ICON */|3 3 /* RT_ICON */|4 3 /* RT_ICON */|102 DIALOGEX 0, 0, 221, 57|LANGUAGE 21, 1|114 DIALOGEX 0, 0, 251, 80|LANGUAGE 9, 1|101 14 /* RT_GROUP_ICON */|1 24 /* RT_MANIFEST */|'
 why=""
 [ "$summary" = "$expected" ] || why="resources are: $summary"
-[ "$(resources "$tools" "$exe" "$arch" | grep -c 'processorArchitecture=""ARCH""')" = 2 ] ||
+[ "$(resources "$tools" "$exe" "$arch" | grep -o 'processorArchitecture=""ARCH""' | wc -l)" = 2 ] ||
     why="${why:+$why; }the manifest does not name $arch for the program and its Common Controls"
 if [ -z "$why" ] && [ -n "$twin" ]; then
     [ "$(resources "$tools" "$exe" "$arch")" = "$(resources "$twin_tools" "$twin" "$twin_arch")" ] ||
