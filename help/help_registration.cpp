@@ -2,6 +2,7 @@
 
 #include "help_record_list.h"
 #include "win32/file_system.h"
+#include "win32/handle.h"
 #include "win32/reg_key.h"
 
 #include <algorithm>
@@ -14,19 +15,28 @@ const int32_t kNamespaceFileVersion = 4;
 const uint32_t kEnglishUnitedStates = 1033;
 
 // Erases the first record of the class that as() selects whose name is exactly name, and saves
-// the list; a list without such a record is not rewritten.
+// the list; a list without such a record is not rewritten. False when the save failed.
 template <typename Record>
-void EraseFirstNamed(HelpRecordList& list, const Record* (HelpRecordList::*as)(size_t) const,
+bool EraseFirstNamed(HelpRecordList& list, const Record* (HelpRecordList::*as)(size_t) const,
                      const std::string& name, const std::string& path)
 {
     for (size_t index = 0; index < list.Count(); ++index) {
         const Record* record = (list.*as)(index);
         if (record && record->name.Narrow() == name) {
             list.Erase(index);
-            list.Save(path);
-            return;
+            return list.Save(path);
         }
     }
+    return true;
+}
+
+// A list that could not be loaded is left alone. Missing or damaged (the registration never
+// writes into a damaged one either), it holds no record of ours to take out; one that exists
+// but cannot be read may.
+bool Unreadable(const std::string& path)
+{
+    return Exists(path) && !FileHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                   nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 }  // namespace
@@ -93,24 +103,25 @@ bool RegisterHelp(HKEY machineRoot, const std::string& helpFolder,
     return true;
 }
 
-void UnregisterHelp(HKEY machineRoot, const std::string& namespaceName)
+bool UnregisterHelp(HKEY machineRoot, const std::string& namespaceName)
 {
     std::string dataFolder;
     if (!GetCommonHelpFolder(machineRoot, dataFolder))
-        return;
-    DeleteFileA((dataFolder + namespaceName + ".hxn").c_str());
+        return true;
+    bool removed = DeleteFileA((dataFolder + namespaceName + ".hxn").c_str()) ||
+                   GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
 
     HelpRecordList namespaces;
     if (!namespaces.Load(dataFolder + kNamespaceList))
-        return;
-    EraseFirstNamed(namespaces, &HelpRecordList::AsNamespace, namespaceName,
-                    dataFolder + kNamespaceList);
+        return removed && !Unreadable(dataFolder + kNamespaceList);
+    removed = EraseFirstNamed(namespaces, &HelpRecordList::AsNamespace, namespaceName,
+                              dataFolder + kNamespaceList) && removed;
 
     HelpRecordList collection;
     if (!collection.Load(dataFolder + kCollectionFile))
-        return;
-    EraseFirstNamed(collection, &HelpRecordList::AsPlugin, namespaceName,
-                    dataFolder + kCollectionFile);
+        return removed && !Unreadable(dataFolder + kCollectionFile);
+    return EraseFirstNamed(collection, &HelpRecordList::AsPlugin, namespaceName,
+                           dataFolder + kCollectionFile) && removed;
 }
 
 bool RegisterHelp(const std::string& helpFolder, const std::string& namespaceName,
@@ -119,7 +130,7 @@ bool RegisterHelp(const std::string& helpFolder, const std::string& namespaceNam
     return RegisterHelp(HKEY_LOCAL_MACHINE, helpFolder, namespaceName, fileBase, description);
 }
 
-void UnregisterHelp(const std::string& namespaceName)
+bool UnregisterHelp(const std::string& namespaceName)
 {
-    UnregisterHelp(HKEY_LOCAL_MACHINE, namespaceName);
+    return UnregisterHelp(HKEY_LOCAL_MACHINE, namespaceName);
 }

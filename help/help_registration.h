@@ -17,11 +17,14 @@ bool RegisterHelp(const std::string& helpFolder, const std::string& namespaceNam
 bool GetCommonHelpFolder(std::string& folder);
 bool GetCommonHelpFolder(HKEY machineRoot, std::string& folder);
 
-// Deletes the namespace file and the first record named namespaceName in each list file.
-void UnregisterHelp(const std::string& namespaceName);
+// Deletes the namespace file and the first record named namespaceName in each list file. Returns
+// false when the namespace file or a list file holding such a record is left because it could
+// not be deleted or rewritten, or a list file that exists could not be read; a damaged list file
+// is left as it is and is no failure.
+bool UnregisterHelp(const std::string& namespaceName);
 
 // The same, with "Common AppData" looked up under machineRoot instead of HKEY_LOCAL_MACHINE.
 bool RegisterHelp(HKEY machineRoot, const std::string& helpFolder,
                   const std::string& namespaceName, const std::string& fileBase,
                   const std::string& description);
-void UnregisterHelp(HKEY machineRoot, const std::string& namespaceName);
+bool UnregisterHelp(HKEY machineRoot, const std::string& namespaceName);

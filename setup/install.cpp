@@ -158,10 +158,15 @@ std::string InstallWizard(const RegKey& visualStudio, unsigned& notCopied)
     return ideFolder;
 }
 
+bool SetValue(const RegKey& key, const char* name, DWORD type, const std::string& data)
+{
+    return RegSetValueExA(key.Get(), name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+}
+
 bool SetText(const RegKey& key, const char* name, const std::string& text)
 {
-    return RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+    return SetValue(key, name, REG_SZ, text + '\0');
 }
 
 }  // namespace
@@ -200,6 +205,10 @@ void RunInstall(const std::string& recordedFolder, HWND progressWindow)
                            "\"" + installFolder + "\\setup.exe\" /uninstall") && entryWritten;
     entryWritten = SetText(entry, "InstallDir", installFolder) && entryWritten;
     entryWritten = SetText(entry, "IDEDir", ideFolder) && entryWritten;
+    // What the uninstall will remove: this very folder, not whatever "InstallDir" names then.
+    const std::string identity = RecordedIdentity(IdentifyFolder(NormalizeFolder(installFolder)));
+    entryWritten = !identity.empty() && SetValue(entry, INSTALL_DIR_ID, REG_BINARY, identity) &&
+                   entryWritten;
 
     const WORD failed = (notCopied ? INCOMPLETE_FILES : 0) |
                         (helpRegistered ? 0 : INCOMPLETE_HELP) |

@@ -2,29 +2,83 @@
 
 #include "commands.h"
 #include "find_entries.h"
+#include "folder_guard.h"
 #include "help_registration.h"
 #include "ide_layout.h"
 #include "remove_tree.h"
 #include "vc_directories.h"
+#include "win32/file_system.h"
 #include "win32/reg_key.h"
 
 #include <vector>
 
+namespace {
+
+// What the uninstall may do with the recorded folder: remove it and take it out of the
+// directory lists, only take it out of the lists (it is gone), or leave both alone.
+enum FolderClaim { NOT_OURS, OURS, GONE };
+
+std::string ProgramFolder()
+{
+    char path[MAX_PATH * 2];
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    const std::string program(path, length < sizeof path ? length : 0);
+    const size_t slash = program.rfind('\\');
+    return slash == std::string::npos ? std::string() : program.substr(0, slash);
+}
+
+// The package a user starts setup.exe from holds the only copy of the library and of the
+// program, whatever the entry says. Its "Quillon" folder alone would not tell: a library may
+// hold a folder of that name, so the copy of setup.exe in it decides.
+bool IsPackageOrWithin(const std::string& folder, const std::string& programFolder)
+{
+    const std::string library = programFolder + "\\Quillon";
+    return Exists(library + "\\setup.exe") &&
+           (IsSameOrBelow(programFolder, folder) || IsSameOrBelow(folder, library));
+}
+
+// "InstallDir" may have been edited since the install. It counts only as the text the install
+// wrote (REG_SZ) naming the folder whose identity it recorded. An entry without the identity,
+// from an earlier setup.exe, is believed for the folder its recorded command runs from and no
+// other. Without any entry the proposed folder is taken, as before.
+FolderClaim ClaimInstallFolder(const RegKey& entry, const std::string& folder)
+{
+    const std::string programFolder = ProgramFolder();
+    const std::string path = NormalizeFolder(folder);
+    if (IsPackageOrWithin(path, programFolder))
+        return NOT_OURS;
+    if (!entry.Get())
+        return OURS;
+    std::string data, recorded;
+    DWORD type = REG_NONE;
+    if (path.empty() || entry.ReadValue("InstallDir", data, &type) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return NOT_OURS;
+    const FolderIdentity identity = IdentifyFolder(path);
+    const LONG read = entry.ReadValue(INSTALL_DIR_ID, recorded, &type);
+    if (read == ERROR_FILE_NOT_FOUND)
+        return identity == IdentifyFolder(NormalizeFolder(programFolder)) ? OURS : NOT_OURS;
+    if (read != ERROR_SUCCESS || type != REG_BINARY || recorded.size() != 12)
+        return NOT_OURS;
+    if (identity.valid)
+        return RecordedIdentity(identity) == recorded ? OURS : NOT_OURS;
+    return Exists(path) ? NOT_OURS : GONE;
+}
+
+}  // namespace
+
 void RunUninstall(const std::string& recordedFolder, HWND progressWindow)
 {
-    UnregisterHelp("Quillon");
-
-    // An empty recorded folder names nothing of ours: removing it would empty the current
-    // directory, so both steps that use it are skipped.
-    if (!recordedFolder.empty())
-        RemoveVcDirectory(recordedFolder);
-
+    RegKey entry;
+    entry.Open(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, KEY_ALL_ACCESS);
+    const FolderClaim claim = ClaimInstallFolder(entry, recordedFolder);
     std::string ideFolder;
-    {
-        RegKey entry;
-        entry.Open(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, KEY_ALL_ACCESS);
-        entry.ReadString("IDEDir", ideFolder);
-    }
+    entry.ReadString("IDEDir", ideFolder);
+    entry.Close();
+
+    const bool helpRemoved = UnregisterHelp("Quillon");
+    const bool listsUpdated = claim == NOT_OURS || RemoveVcDirectory(recordedFolder);
+
     if (!ideFolder.empty()) {
         RemoveFolderTree(OurWizardFolder(ideFolder));
         const std::string projects = WizardProjectsFolder(ideFolder) + "\\";
@@ -36,12 +90,18 @@ void RunUninstall(const std::string& recordedFolder, HWND progressWindow)
 
     // The install folder is wholly ours (the install took only a new or empty one), so its
     // read-only files go too: the restart could not delete them.
-    if (!recordedFolder.empty())
+    if (claim == OURS)
         RemoveFolderTree(recordedFolder, ClearReadOnlyFiles);
 
+    const WORD failed = (helpRemoved ? 0 : INCOMPLETE_HELP) | (listsUpdated ? 0 : INCOMPLETE_LISTS) |
+                        (claim == NOT_OURS ? INCOMPLETE_FOLDER : 0);
+    if (failed) {
+        // The entry stays, so that its command (or the package's setup.exe) can finish the work.
+        PostMessageA(progressWindow, WM_COMMAND, MAKEWPARAM(CMD_UNINSTALL_INCOMPLETE, failed), 0);
+        return;
+    }
     RegKey uninstallKeys;
     uninstallKeys.Open(HKEY_LOCAL_MACHINE, UNINSTALL_PARENT_KEY, KEY_ALL_ACCESS);
     RegDeleteKeyA(uninstallKeys.Get(), "Quillon");
-
     PostMessageA(progressWindow, WM_COMMAND, CMD_UNINSTALLED, 0);
 }

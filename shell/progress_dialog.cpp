@@ -54,6 +54,18 @@ std::string IncompleteInstallText(WORD steps, LPARAM filesNotCopied)
     return text;
 }
 
+std::string IncompleteUninstallText(WORD steps)
+{
+    std::string text = "The Quillon uninstall is incomplete:";
+    if (steps & INCOMPLETE_HELP)
+        text += "\nhelp not unregistered";
+    if (steps & INCOMPLETE_LISTS)
+        text += "\ndirectory lists not updated";
+    if (steps & INCOMPLETE_FOLDER)
+        text += "\ninstall folder not removed: it is not the folder the install made";
+    return text;
+}
+
 }  // namespace
 
 void ProgressDialog::OnCommand(WORD id, WORD code, LPARAM lParam)
@@ -72,6 +84,10 @@ void ProgressDialog::OnCommand(WORD id, WORD code, LPARAM lParam)
         break;
     case CMD_INCOMPLETE:
         text = IncompleteInstallText(code, lParam);
+        icon = MB_ICONWARNING;
+        break;
+    case CMD_UNINSTALL_INCOMPLETE:
+        text = IncompleteUninstallText(code);
         icon = MB_ICONWARNING;
         break;
     default:
