@@ -561,20 +561,27 @@ TEST_F(Road, AnEditedEntryLeavesEverythingOutsideOurFootprint)
     }
 }
 
-// Another program reads a user's settings file, sharing reads only, during the recorded
-// uninstall: the report names the lists and the entry stays, so that its command, run again
-// before the restart, finishes the work.
-TEST_F(Road, AHeldSettingsFileMakesTheUninstallIncompleteAndItsCommandFinishesIt)
+// Other programs read a user's settings file and the help namespace list, sharing reads only,
+// during the recorded uninstall: the report names both and the entry stays, so that its command,
+// run again before the restart, finishes the work.
+TEST_F(Road, HeldFilesMakeTheUninstallIncompleteAndItsCommandFinishesIt)
 {
     Install();
-    HANDLE reader = CreateFileA(kAliceSettings, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    const std::string list = machine_.helpFolder + "nslist.hxl";
+    std::vector<HANDLE> readers;
+    for (const std::string& held : {std::string(kAliceSettings), list}) {
+        readers.push_back(CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+        ASSERT_NE(readers.back(), INVALID_HANDLE_VALUE) << held;
+    }
     const Outcome held = Uninstall();
-    CloseHandle(reader);
-    EXPECT_EQ(held.messages, Messages{kIncomplete + "directory lists not updated"});
+    for (HANDLE reader : readers)
+        CloseHandle(reader);
+    EXPECT_EQ(held.messages,
+              Messages{kIncomplete + "help not unregistered\ndirectory lists not updated"});
     EXPECT_EQ(ReadFileBytes(kAliceSettings), AliceSettingsWith(kDefaultFolder));
     EXPECT_EQ(ReadFileBytes(kUserSettings), UserSettingsWith(""));
+    EXPECT_EQ(ReadFileBytes(list), NamespaceListWith(kDefaultFolder + "\\Help\\"));
     EXPECT_EQ(Uninstall().messages, Messages{kUninstalled});
     EXPECT_EQ(ReadFileBytes(kAliceSettings), AliceSettingsWith(""));
     Restart();
