@@ -562,9 +562,9 @@ TEST_F(Road, AnEditedEntryLeavesEverythingOutsideOurFootprint)
 }
 
 // Other programs read a user's settings file and the help namespace list, sharing reads only,
-// during the recorded uninstall: the report names both and the entry stays, so that its command,
-// run again before the restart, finishes the work.
-TEST_F(Road, HeldFilesMakeTheUninstallIncompleteAndItsCommandFinishesIt)
+// during the recorded uninstall: the report names both and the entry stays. After the restart
+// the recorded command has gone with the install folder; the package's setup.exe finishes.
+TEST_F(Road, HeldFilesMakeTheUninstallIncompleteAndThePackageFinishesIt)
 {
     Install();
     const std::string list = machine_.helpFolder + "nslist.hxl";
@@ -582,10 +582,10 @@ TEST_F(Road, HeldFilesMakeTheUninstallIncompleteAndItsCommandFinishesIt)
     EXPECT_EQ(ReadFileBytes(kAliceSettings), AliceSettingsWith(kDefaultFolder));
     EXPECT_EQ(ReadFileBytes(kUserSettings), UserSettingsWith(""));
     EXPECT_EQ(ReadFileBytes(list), NamespaceListWith(kDefaultFolder + "\\Help\\"));
-    EXPECT_EQ(Uninstall().messages, Messages{kUninstalled});
-    EXPECT_EQ(ReadFileBytes(kAliceSettings), AliceSettingsWith(""));
     Restart();
     EXPECT_FALSE(FolderExists(kDefaultFolder));
+    EXPECT_EQ(Run(kPackage + "\\setup.exe", "/uninstall", {}).messages, Messages{kUninstalled});
+    EXPECT_EQ(ReadFileBytes(kAliceSettings), AliceSettingsWith(""));
     WriteFileBytes(kUserSettings, SAMPLE_VCCOMPONENTS);
     WriteFileBytes(kAliceSettings, SAMPLE_VCCOMPONENTS_ALICE);
     EXPECT_EQ(SnapshotMachine(), before_);
