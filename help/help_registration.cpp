@@ -2,6 +2,7 @@
 
 #include "help_record_list.h"
 #include "win32/file_system.h"
+#include "win32/handle.h"
 #include "win32/reg_key.h"
 
 #include <algorithm>
@@ -13,20 +14,58 @@ const char* const kCollectionFile = "MS.VSCC.hxn";
 const int32_t kNamespaceFileVersion = 4;
 const uint32_t kEnglishUnitedStates = 1033;
 
+// Where the registration tells what became of each file; nowhere when nobody asked.
+class Record {
+public:
+    explicit Record(FileEvents* events) : events_(events) {}
+    void Add(const char* what, const std::string& path, unsigned long error = 0)
+    {
+        if (events_)
+            events_->push_back({what, path, error});
+    }
+    bool Saved(const HelpRecordList& list, const std::string& path)
+    {
+        const bool saved = list.Save(path);
+        Add(saved ? "help file written" : "help file not written", path, saved ? 0 : GetLastError());
+        return saved;
+    }
+    bool Loaded(HelpRecordList& list, const std::string& path)
+    {
+        const bool loaded = list.Load(path);
+        if (!loaded)
+            Add(Exists(path) ? "help file left as it is, it cannot be read as one"
+                             : "help file skipped, there is none", path);
+        return loaded;
+    }
+
+private:
+    FileEvents* events_;
+};
+
 // Erases the first record of the class that as() selects whose name is exactly name, and saves
-// the list; a list without such a record is not rewritten.
-template <typename Record>
-void EraseFirstNamed(HelpRecordList& list, const Record* (HelpRecordList::*as)(size_t) const,
-                     const std::string& name, const std::string& path)
+// the list; a list without such a record is not rewritten. False when the save failed.
+template <typename Entry>
+bool EraseFirstNamed(HelpRecordList& list, const Entry* (HelpRecordList::*as)(size_t) const,
+                     const std::string& name, const std::string& path, Record& record)
 {
     for (size_t index = 0; index < list.Count(); ++index) {
-        const Record* record = (list.*as)(index);
-        if (record && record->name.Narrow() == name) {
+        const Entry* entry = (list.*as)(index);
+        if (entry && entry->name.Narrow() == name) {
             list.Erase(index);
-            list.Save(path);
-            return;
+            return record.Saved(list, path);
         }
     }
+    record.Add("help file unchanged, it holds no record of ours", path);
+    return true;
+}
+
+// A list that could not be loaded is left alone. Missing or damaged (the registration never
+// writes into a damaged one either), it holds no record of ours to take out; one that exists
+// but cannot be read may.
+bool Unreadable(const std::string& path)
+{
+    return Exists(path) && !FileHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                   nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 }  // namespace
@@ -50,36 +89,35 @@ bool GetCommonHelpFolder(std::string& folder)
 
 bool RegisterHelp(HKEY machineRoot, const std::string& helpFolder,
                   const std::string& namespaceName, const std::string& fileBase,
-                  const std::string& description)
+                  const std::string& description, FileEvents* events)
 {
+    Record record(events);
     std::string folder = helpFolder;
     if (!folder.empty() && folder.back() != '\\')
         folder += '\\';
     std::string dataFolder;
-    if (!GetCommonHelpFolder(machineRoot, dataFolder) || !Exists(dataFolder))
+    if (!GetCommonHelpFolder(machineRoot, dataFolder) || !Exists(dataFolder)) {
+        record.Add("help not registered, the machine has no help data folder", dataFolder);
         return true;
+    }
 
     HelpRecordList own(kNamespaceFileVersion);
     own.AppendTitle(namespaceName, fileBase + ".HxS", fileBase + ".HxI", "", "",
                     kEnglishUnitedStates, 1, 1, 0, 0);
     own.AppendFolder(1, folder, folder);
-    if (!own.Save(dataFolder + namespaceName + ".hxn"))
+    if (!record.Saved(own, dataFolder + namespaceName + ".hxn"))
         return false;
 
     HelpRecordList namespaces;
-    if (!Exists(dataFolder + kNamespaceList))
-        return true;
-    if (!namespaces.Load(dataFolder + kNamespaceList))
-        return false;
+    if (!record.Loaded(namespaces, dataFolder + kNamespaceList))
+        return !Exists(dataFolder + kNamespaceList);
     namespaces.AppendNamespace(namespaceName, folder + fileBase + ".HxC", description);
-    if (!namespaces.Save(dataFolder + kNamespaceList))
+    if (!record.Saved(namespaces, dataFolder + kNamespaceList))
         return false;
 
     HelpRecordList collection;
-    if (!Exists(dataFolder + kCollectionFile))
-        return true;
-    if (!collection.Load(dataFolder + kCollectionFile))
-        return false;
+    if (!record.Loaded(collection, dataFolder + kCollectionFile))
+        return !Exists(dataFolder + kCollectionFile);
     for (size_t index = 0; index < collection.Count(); ++index) {
         const PluginRecord* found = collection.AsPlugin(index);
         if (!found)
@@ -88,38 +126,47 @@ bool RegisterHelp(HKEY machineRoot, const std::string& helpFolder,
         std::string hxtPath = folder + fileBase + ".HxT";
         std::replace(hxtPath.begin(), hxtPath.end(), '\\', '/');
         collection.AppendPlugin(namespaceName, sharedText, hxtPath, folder + fileBase + ".HxA");
-        return collection.Save(dataFolder + kCollectionFile);
+        return record.Saved(collection, dataFolder + kCollectionFile);
     }
+    record.Add("help file unchanged, it holds no plug-in to copy from", dataFolder + kCollectionFile);
     return true;
 }
 
-void UnregisterHelp(HKEY machineRoot, const std::string& namespaceName)
+bool UnregisterHelp(HKEY machineRoot, const std::string& namespaceName, FileEvents* events)
 {
+    Record record(events);
     std::string dataFolder;
     if (!GetCommonHelpFolder(machineRoot, dataFolder))
-        return;
-    DeleteFileA((dataFolder + namespaceName + ".hxn").c_str());
+        return true;
+    const std::string own = dataFolder + namespaceName + ".hxn";
+    bool removed = DeleteFileA(own.c_str()) != FALSE;
+    const DWORD error = removed ? 0 : GetLastError();
+    if (removed)
+        record.Add("help file removed", own);
+    else if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+        record.Add("help file not removed", own, error);
+    removed = removed || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 
     HelpRecordList namespaces;
-    if (!namespaces.Load(dataFolder + kNamespaceList))
-        return;
-    EraseFirstNamed(namespaces, &HelpRecordList::AsNamespace, namespaceName,
-                    dataFolder + kNamespaceList);
+    if (!record.Loaded(namespaces, dataFolder + kNamespaceList))
+        return removed && !Unreadable(dataFolder + kNamespaceList);
+    removed = EraseFirstNamed(namespaces, &HelpRecordList::AsNamespace, namespaceName,
+                              dataFolder + kNamespaceList, record) && removed;
 
     HelpRecordList collection;
-    if (!collection.Load(dataFolder + kCollectionFile))
-        return;
-    EraseFirstNamed(collection, &HelpRecordList::AsPlugin, namespaceName,
-                    dataFolder + kCollectionFile);
+    if (!record.Loaded(collection, dataFolder + kCollectionFile))
+        return removed && !Unreadable(dataFolder + kCollectionFile);
+    return EraseFirstNamed(collection, &HelpRecordList::AsPlugin, namespaceName,
+                           dataFolder + kCollectionFile, record) && removed;
 }
 
 bool RegisterHelp(const std::string& helpFolder, const std::string& namespaceName,
-                  const std::string& fileBase, const std::string& description)
+                  const std::string& fileBase, const std::string& description, FileEvents* events)
 {
-    return RegisterHelp(HKEY_LOCAL_MACHINE, helpFolder, namespaceName, fileBase, description);
+    return RegisterHelp(HKEY_LOCAL_MACHINE, helpFolder, namespaceName, fileBase, description, events);
 }
 
-void UnregisterHelp(const std::string& namespaceName)
+bool UnregisterHelp(const std::string& namespaceName, FileEvents* events)
 {
-    UnregisterHelp(HKEY_LOCAL_MACHINE, namespaceName);
+    return UnregisterHelp(HKEY_LOCAL_MACHINE, namespaceName, events);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Completion codes that the setup procedure posts to the progress window as WM_COMMAND
-// identifiers: the character codes of '{', '|', '}' and '~'.
+// identifiers: the character codes of '{', '|', '}' and '~', and 128.
 
 enum CompletionCode {
     CMD_INSTALLED = 123,
@@ -10,6 +10,9 @@ enum CompletionCode {
     // wParam) holds the IncompleteStep flags, lParam the number of files that were not copied.
     // Plain numbers, so that a stray message can at worst show a wrong text.
     CMD_INCOMPLETE = 126,
+    // An uninstall that could not do all of its work, with the IncompleteStep flags in the
+    // notification code likewise (help, lists, folder).
+    CMD_UNINSTALL_INCOMPLETE = 128,
 };
 
 enum IncompleteStep {
@@ -17,6 +20,7 @@ enum IncompleteStep {
     INCOMPLETE_HELP = 2,
     INCOMPLETE_LISTS = 4,
     INCOMPLETE_ENTRY = 8,
+    INCOMPLETE_FOLDER = 16,  // the recorded folder is not the one the install made
 };
 
 // The exit codes of a quiet run, as deployment tools read them (the system installer's).

@@ -180,6 +180,19 @@ bool SetNumber(const RegKey& key, const char* name, DWORD number, SetupUi& ui)
     return SetValue(key, name, REG_DWORD, &number, sizeof number, std::to_string(number), ui);
 }
 
+// The identity as the entry keeps it, shown in hex.
+bool SetIdentity(const RegKey& key, const std::string& identity, SetupUi& ui)
+{
+    std::string shown;
+    for (unsigned char byte : identity) {
+        shown += "0123456789abcdef"[byte >> 4];
+        shown += "0123456789abcdef"[byte & 15];
+    }
+    return !identity.empty() &&
+           SetValue(key, INSTALL_DIR_ID, REG_BINARY, identity.data(),
+                    static_cast<DWORD>(identity.size()), shown, ui);
+}
+
 }  // namespace
 
 void RunInstall(const std::string& recordedFolder, const std::string& proposal, SetupUi& ui)
@@ -203,9 +216,11 @@ void RunInstall(const std::string& recordedFolder, const std::string& proposal, 
             std::to_string(copy.files));
     ui.Note(copy.notCopied);
 
-    UnregisterHelp("Quillon");
+    FileEvents help;
+    UnregisterHelp("Quillon", &help);
     const bool helpRegistered =
-        RegisterHelp(installFolder + "\\Help", "Quillon", "Quillon", "Quillon library help");
+        RegisterHelp(installFolder + "\\Help", "Quillon", "Quillon", "Quillon library help", &help);
+    ui.Note(help);
 
     // Each edit runs whatever the one before it did.
     FileEvents settings;
@@ -225,6 +240,9 @@ void RunInstall(const std::string& recordedFolder, const std::string& proposal, 
     entryWritten = SetText(entry, "UninstallString", "\"" + program + "\" /uninstall", ui) && entryWritten;
     entryWritten = SetText(entry, "InstallDir", installFolder, ui) && entryWritten;
     entryWritten = SetText(entry, "IDEDir", ideFolder, ui) && entryWritten;
+    // What the uninstall will remove: this very folder, not whatever "InstallDir" names then.
+    entryWritten = SetIdentity(entry, RecordedIdentity(IdentifyFolder(NormalizeFolder(installFolder))),
+                               ui) && entryWritten;
     // What Add/Remove Programs and deployment tools read besides.
     entryWritten = SetText(entry, "QuietUninstallString", "\"" + program + "\" /uninstall /quiet", ui) &&
                    entryWritten;

@@ -1,6 +1,7 @@
 #include "run_setup.h"
 
 #include "command_line.h"
+#include "folder_guard.h"
 #include "options.h"
 #include "setup_ui.h"
 #include "win32/reg_key.h"
@@ -9,6 +10,18 @@
 const char* const UNINSTALL_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon";
 const char* const UNINSTALL_PARENT_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char* const CURRENT_VERSION_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const char* const INSTALL_DIR_ID = "InstallDirId";
+
+std::string RecordedIdentity(const FolderIdentity& identity)
+{
+    std::string bytes;
+    if (!identity.valid)
+        return bytes;
+    for (const unsigned long part : {identity.volume, identity.indexLow, identity.indexHigh})
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes += static_cast<char>((part >> shift) & 0xFF);
+    return bytes;
+}
 
 std::string LookupInstallFolder(HKEY machineRoot, RegKey& uninstallKey)
 {

@@ -9,11 +9,18 @@
 class RegKey;
 class SetupUi;
 struct SetupOptions;
+struct FolderIdentity;
 
 // Key paths, relative to HKEY_LOCAL_MACHINE.
 extern const char* const UNINSTALL_KEY;         // ...\CurrentVersion\Uninstall\Quillon
 extern const char* const UNINSTALL_PARENT_KEY;  // ...\CurrentVersion\Uninstall
 extern const char* const CURRENT_VERSION_KEY;   // ...\Windows\CurrentVersion
+
+// The Uninstall entry's value that tells the install folder from any other folder of that name.
+extern const char* const INSTALL_DIR_ID;  // "InstallDirId"
+// Its REG_BINARY data: the volume serial number, then the 64-bit file index, each little-endian
+// (12 bytes); empty for an identity that is not valid.
+std::string RecordedIdentity(const FolderIdentity& identity);
 
 // The whole work of one run, told to and asked of ui, whoever watches.
 void RunSetup(const SetupOptions& options, SetupUi& ui);

@@ -42,8 +42,18 @@ std::string OutcomeText(const SetupOutcome& outcome)
 {
     if (outcome.code == CMD_ABORTED)
         return "Installation aborted";
-    if (outcome.code == CMD_UNINSTALLED)
-        return "Quillon uninstalled";
+    if (outcome.code == CMD_UNINSTALLED) {
+        if (!outcome.incomplete)
+            return "Quillon uninstalled";
+        std::string text = "The Quillon uninstall is incomplete:";
+        if (outcome.incomplete & INCOMPLETE_HELP)
+            text += "\nhelp not unregistered";
+        if (outcome.incomplete & INCOMPLETE_LISTS)
+            text += "\ndirectory lists not updated";
+        if (outcome.incomplete & INCOMPLETE_FOLDER)
+            text += "\ninstall folder not removed: it is not the folder the install made";
+        return text;
+    }
     if (!outcome.incomplete)
         return "Quillon installed successfully";
     std::string text = "The Quillon installation is incomplete:";

@@ -2,49 +2,146 @@
 
 #include "commands.h"
 #include "find_entries.h"
+#include "folder_guard.h"
 #include "help_registration.h"
 #include "ide_layout.h"
 #include "remove_tree.h"
 #include "setup_ui.h"
 #include "vc_directories.h"
+#include "win32/file_system.h"
 #include "win32/reg_key.h"
 
 #include <vector>
 
+namespace {
+
+// What the uninstall may do with the recorded folder: remove it and take it out of the
+// directory lists, only take it out of the lists (it is gone), or leave both alone.
+enum FolderClaim { NOT_OURS, OURS, GONE };
+
+std::string ProgramFolder()
+{
+    char path[MAX_PATH * 2];
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    const std::string program(path, length < sizeof path ? length : 0);
+    const size_t slash = program.rfind('\\');
+    return slash == std::string::npos ? std::string() : program.substr(0, slash);
+}
+
+// The package a user starts setup.exe from holds the only copy of the library and of the
+// program, whatever the entry says. Its "Quillon" folder alone would not tell: a library may
+// hold a folder of that name, so the copy of setup.exe in it decides.
+bool IsPackageOrWithin(const std::string& folder, const std::string& programFolder)
+{
+    const std::string library = programFolder + "\\Quillon";
+    return Exists(library + "\\setup.exe") &&
+           (IsSameOrBelow(programFolder, folder) || IsSameOrBelow(folder, library));
+}
+
+// "InstallDir" may have been edited since the install. It counts only as the text the install
+// wrote (REG_SZ) naming the folder whose identity it recorded. An entry without the identity,
+// from an earlier setup.exe, is believed for the folder its recorded command runs from and no
+// other. Without any entry the proposed folder is taken, as before.
+FolderClaim ClaimInstallFolder(const RegKey& entry, const std::string& folder)
+{
+    const std::string programFolder = ProgramFolder();
+    const std::string path = NormalizeFolder(folder);
+    if (IsPackageOrWithin(path, programFolder))
+        return NOT_OURS;
+    if (!entry.Get())
+        return OURS;
+    std::string data, recorded;
+    DWORD type = REG_NONE;
+    if (path.empty() || entry.ReadValue("InstallDir", data, &type) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return NOT_OURS;
+    const FolderIdentity identity = IdentifyFolder(path);
+    const LONG read = entry.ReadValue(INSTALL_DIR_ID, recorded, &type);
+    if (read == ERROR_FILE_NOT_FOUND)
+        return identity == IdentifyFolder(NormalizeFolder(programFolder)) ? OURS : NOT_OURS;
+    if (read != ERROR_SUCCESS || type != REG_BINARY || recorded.size() != 12)
+        return NOT_OURS;
+    if (identity.valid)
+        return RecordedIdentity(identity) == recorded ? OURS : NOT_OURS;
+    return Exists(path) ? NOT_OURS : GONE;
+}
+
+const char* ClaimText(FolderClaim claim)
+{
+    return claim == OURS ? "the folder the install made"
+         : claim == GONE ? "gone; only its directory list entries are taken out"
+                         : "not the folder the install made; left as it is";
+}
+
+// Files that wait for the restart other than the running program and the folder it runs from,
+// which the recorded command always leaves so.
+bool LeavesLibraryForRestart(const FileEvents& removal)
+{
+    const std::string programFolder = ProgramFolder();
+    for (const FileEvent& event : removal) {
+        if (std::string(event.what) != "scheduled for the restart")
+            continue;
+        const FolderIdentity folder = IdentifyFolder(NormalizeFolder(event.path));
+        if (folder.valid ? !(folder == IdentifyFolder(NormalizeFolder(programFolder)))
+                         : lstrcmpiA(event.path.c_str(), (programFolder + "\\setup.exe").c_str()) != 0)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void RunUninstall(const std::string& recordedFolder, SetupUi& ui)
 {
-    UnregisterHelp("Quillon");
-
-    // An empty recorded folder names nothing of ours: removing it would empty the current
-    // directory, so both steps that use it are skipped.
-    if (!recordedFolder.empty())
-        RemoveVcDirectory(recordedFolder);
-
+    RegKey entry;
+    entry.Open(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, KEY_ALL_ACCESS);
+    const FolderClaim claim = ClaimInstallFolder(entry, recordedFolder);
     std::string ideFolder;
-    {
-        RegKey entry;
-        entry.Open(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, KEY_ALL_ACCESS);
-        entry.ReadString("IDEDir", ideFolder);
-    }
+    entry.ReadString("IDEDir", ideFolder);
+    entry.Close();
+
+    ui.Note("install folder: " + recordedFolder + " (" + ClaimText(claim) + ")");
+
+    FileEvents help;
+    const bool helpRemoved = UnregisterHelp("Quillon", &help);
+    ui.Note(help);
+    FileEvents settings;
+    const bool listsUpdated = claim == NOT_OURS || RemoveVcDirectory(recordedFolder, &settings);
+    ui.Note(settings);
+
+    FileEvents removal;
     if (!ideFolder.empty()) {
-        RemoveFolderTree(OurWizardFolder(ideFolder));
+        RemoveFolderTree(OurWizardFolder(ideFolder), KeepReadOnlyFiles, &removal);
         const std::string projects = WizardProjectsFolder(ideFolder) + "\\";
         std::vector<std::string> names;
         FindEntries((projects + OUR_WIZARD_PROJECT_FILES).c_str(), names, FilesOnly);
-        for (const std::string& name : names)
-            DeleteFileA((projects + name).c_str());
+        for (const std::string& name : names) {
+            const bool deleted = DeleteFileA((projects + name).c_str()) != FALSE;
+            removal.push_back({deleted ? "removed" : "not removed", projects + name,
+                               deleted ? 0 : GetLastError()});
+        }
     }
 
     // The install folder is wholly ours (the install took only a new or empty one), so its
     // read-only files go too: the restart could not delete them.
-    if (!recordedFolder.empty())
-        RemoveFolderTree(recordedFolder, ClearReadOnlyFiles);
-
-    RegKey uninstallKeys;
-    uninstallKeys.Open(HKEY_LOCAL_MACHINE, UNINSTALL_PARENT_KEY, KEY_ALL_ACCESS);
-    RegDeleteKeyA(uninstallKeys.Get(), "Quillon");
+    if (claim == OURS)
+        RemoveFolderTree(recordedFolder, ClearReadOnlyFiles, &removal);
+    ui.Note(removal);
 
     SetupOutcome outcome;
     outcome.code = CMD_UNINSTALLED;
+    outcome.incomplete = (helpRemoved ? 0 : INCOMPLETE_HELP) | (listsUpdated ? 0 : INCOMPLETE_LISTS) |
+                         (claim == NOT_OURS ? INCOMPLETE_FOLDER : 0);
+    outcome.restartNeeded = LeavesLibraryForRestart(removal);
+    if (outcome.incomplete) {
+        // The entry stays, so that its command (or the package's setup.exe) can finish the work.
+        ui.Note("entry kept: " + std::string(UNINSTALL_KEY));
+    } else {
+        RegKey uninstallKeys;
+        uninstallKeys.Open(HKEY_LOCAL_MACHINE, UNINSTALL_PARENT_KEY, KEY_ALL_ACCESS);
+        const LONG deleted = RegDeleteKeyA(uninstallKeys.Get(), "Quillon");
+        ui.Note(std::string(deleted == ERROR_SUCCESS ? "entry removed: " : "entry not removed: ") +
+                UNINSTALL_KEY);
+    }
     ui.Finish(outcome);
 }

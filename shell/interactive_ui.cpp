@@ -15,9 +15,10 @@ void InteractiveUi::ShowRefusal(const std::string& reason)
 
 void InteractiveUi::ShowEnd(const SetupOutcome& outcome)
 {
-    if (outcome.code == CMD_INSTALLED && outcome.incomplete)
+    if (outcome.incomplete)
         PostMessageA(progressWindow_, WM_COMMAND,
-                     MAKEWPARAM(CMD_INCOMPLETE, static_cast<WORD>(outcome.incomplete)),
+                     MAKEWPARAM(outcome.code == CMD_INSTALLED ? CMD_INCOMPLETE : CMD_UNINSTALL_INCOMPLETE,
+                                static_cast<WORD>(outcome.incomplete)),
                      static_cast<LPARAM>(outcome.filesNotCopied));
     else
         PostMessageA(progressWindow_, WM_COMMAND, outcome.code, 0);

@@ -39,12 +39,15 @@ void ProgressDialog::OnDestroy()
 
 namespace {
 
-// The outcome that a posted completion code carries.
+// The outcome that a posted completion code carries: the incomplete codes hold their
+// IncompleteStep flags in the notification code, an install's also the files not copied.
 SetupOutcome PostedOutcome(WORD id, WORD code, LPARAM lParam)
 {
     SetupOutcome outcome;
-    outcome.code = id == CMD_INCOMPLETE ? CMD_INSTALLED : static_cast<CompletionCode>(id);
-    if (id == CMD_INCOMPLETE) {
+    outcome.code = id == CMD_INCOMPLETE             ? CMD_INSTALLED
+                   : id == CMD_UNINSTALL_INCOMPLETE ? CMD_UNINSTALLED
+                                                    : static_cast<CompletionCode>(id);
+    if (id == CMD_INCOMPLETE || id == CMD_UNINSTALL_INCOMPLETE) {
         outcome.incomplete = code;
         outcome.filesNotCopied = static_cast<unsigned long>(lParam);
     }
@@ -55,10 +58,11 @@ SetupOutcome PostedOutcome(WORD id, WORD code, LPARAM lParam)
 
 void ProgressDialog::OnCommand(WORD id, WORD code, LPARAM lParam)
 {
-    if (id < CMD_INSTALLED || id > CMD_INCOMPLETE)
+    if ((id < CMD_INSTALLED || id > CMD_INCOMPLETE) && id != CMD_UNINSTALL_INCOMPLETE)
         return;
     const std::string text = OutcomeText(PostedOutcome(id, code, lParam));
-    const UINT icon = id == CMD_INCOMPLETE ? MB_ICONWARNING : MB_ICONINFORMATION;
+    const UINT icon =
+        id == CMD_INCOMPLETE || id == CMD_UNINSTALL_INCOMPLETE ? MB_ICONWARNING : MB_ICONINFORMATION;
     // The object may be gone once the message box returns (its window destroyed meanwhile by a
     // second code), so only the saved window handle is used afterwards.
     HWND window = handle;

@@ -5,18 +5,26 @@ LONG RegKey::Open(HKEY root, const char* path, REGSAM access)
     return RegOpenKeyExA(root, path, 0, access, Slot());
 }
 
-LONG RegKey::ReadString(const char* valueName, std::string& text) const
+LONG RegKey::ReadValue(const char* valueName, std::string& data, DWORD* type) const
 {
-    text.clear();
+    data.clear();
     DWORD size = 0;
     LONG result = RegQueryValueExA(key_.Get(), valueName, nullptr, nullptr, nullptr, &size);
     if (result != ERROR_SUCCESS)
         return result;
-    text.assign(size, '\0');
+    data.assign(size, '\0');
     // A zero-byte value still needs a valid buffer address.
     BYTE empty = 0;
-    BYTE* buffer = size ? reinterpret_cast<BYTE*>(&text[0]) : &empty;
-    result = RegQueryValueExA(key_.Get(), valueName, nullptr, nullptr, buffer, &size);
+    BYTE* buffer = size ? reinterpret_cast<BYTE*>(&data[0]) : &empty;
+    result = RegQueryValueExA(key_.Get(), valueName, nullptr, type, buffer, &size);
+    if (result != ERROR_SUCCESS)
+        data.clear();
+    return result;
+}
+
+LONG RegKey::ReadString(const char* valueName, std::string& text) const
+{
+    const LONG result = ReadValue(valueName, text);
     if (result == ERROR_SUCCESS && !text.empty())
         text.pop_back();
     return result;

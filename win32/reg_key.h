@@ -22,6 +22,8 @@ public:
 
     // RegCloseKey's result; ERROR_SUCCESS when nothing was held.
     LONG Close() { return key_ ? RegCloseKey(key_.Release()) : ERROR_SUCCESS; }
+    // The value's data as stored, and its type when asked for; empty on failure.
+    LONG ReadValue(const char* valueName, std::string& data, DWORD* type = nullptr) const;
     // The value's data taken as text whatever its type, less the terminating NUL it carries.
     LONG ReadString(const char* valueName, std::string& text) const;
     // Every subkey name, last index first; an error ends the listing with the names so far.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <functional>
@@ -24,20 +25,36 @@ struct Outcome {
     std::vector<std::string> messages;  // every message box, in order
 };
 
-// The raw data of a string value of HKEY_LOCAL_MACHINE (with its terminating zero), "missing",
-// or "type N" for a value of another type.
-std::string SzValue(const char* key, const char* name)
+// The raw data of a value of HKEY_LOCAL_MACHINE (a string with its terminating zero), "missing",
+// or "type N" for a value of another type than asked.
+std::string SzValue(const char* key, const char* name, DWORD asked = REG_SZ)
 {
     std::string data;
     DWORD type = 0;
     if (!ReadRegistryValue(HKEY_LOCAL_MACHINE, key, name, data, &type))
         return "missing";
-    return type == REG_SZ ? data : "type " + std::to_string(type);
+    return type == asked ? data : "type " + std::to_string(type);
 }
 
-std::string UninstallValue(const char* name)
+std::string UninstallValue(const char* name, DWORD type = REG_SZ)
 {
-    return SzValue(kUninstallKey, name);
+    return SzValue(kUninstallKey, name, type);
+}
+
+// What the entry records of the install folder: its volume serial number and 64-bit file index,
+// little-endian, as the file system tells them.
+std::string FolderIdBytes(const std::string& folder)
+{
+    HANDLE handle = CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION info = {};
+    EXPECT_TRUE(GetFileInformationByHandle(handle, &info)) << folder;
+    CloseHandle(handle);
+    std::string bytes;
+    for (const DWORD part : {info.dwVolumeSerialNumber, info.nFileIndexLow, info.nFileIndexHigh})
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes += static_cast<char>(part >> shift);
+    return bytes;
 }
 
 // A REG_DWORD value of the Uninstall entry, or -1.
@@ -179,7 +196,7 @@ protected:
         ResetSampleMachine();
         DeleteFileA(kLog);
         for (const char* folder : {"C:\\Quillon", "C:\\Quillon2", "C:\\QuillonLinked", "C:\\Quillon Deployed",
-                                   "C:\\Tools", "C:\\ReadOnlyPackage"})
+                                   "C:\\Tools", "C:\\ReadOnlyPackage", "C:\\Work"})
             DeleteTreeForTest(folder);
     }
 
@@ -305,6 +322,7 @@ protected:
         EXPECT_EQ(UninstallValue("InstallDir"), typed + std::string(1, '\0'));
         const std::string ide = ideRoot ? std::string(ideRoot) + "Common7\\IDE\\" : std::string();
         EXPECT_EQ(UninstallValue("IDEDir"), ide + std::string(1, '\0'));
+        EXPECT_EQ(UninstallValue("InstallDirId", REG_BINARY), FolderIdBytes(folder));
         const std::string program = typed + "\\setup.exe";
         EXPECT_EQ(UninstallValue("QuietUninstallString"),
                   "\"" + program + "\" /uninstall /quiet" + std::string(1, '\0'));
@@ -339,6 +357,9 @@ using Messages = std::vector<std::string>;
 const char* const kInstalled = "Quillon installed successfully";
 const char* const kUninstalled = "Quillon uninstalled";
 const char* const kCannotCreate = "Error: cannot create install folder";
+const std::string kIncomplete = "The Quillon uninstall is incomplete:\n";
+const std::string kNotOurs =
+    kIncomplete + "install folder not removed: it is not the folder the install made";
 
 TEST_F(Road, InstallAndReinstallsKeepOneOfEachAndMoveTheLists)
 {
@@ -479,17 +500,24 @@ TEST_F(Road, RefusedFoldersAreAskedForAgainAndKeepWhatTheyHold)
     // The package is copied from, never into: not into itself, nor below its library folder.
     const Tree package = SnapshotTree(kPackage);
     const std::string inLibrary = kPackage + "\\Quillon\\Quillon";
+    // An earlier uninstall left only a file below this folder for the restart.
+    ASSERT_EQ(SetRegistryValue(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations",
+                               REG_MULTI_SZ, "\\??\\C:\\Pending\\sub\\left.h" + std::string(3, '\0')),
+              ERROR_SUCCESS);
     const Outcome outcome =
         Install({"C:\\no\\such\\Quillon", "C:\\", "C:\\windows", "C:\\Program Files", "relative",
                  "C:\\quillon-file", "C:\\Tools", "c:/tools/notes/..", kPackage.c_str(),
-                 inLibrary.c_str(), ""});
+                 inLibrary.c_str(), "C:\\Pending", ""});
     const std::string notEmpty = "Error: the install folder must be new or empty:\n";
     const std::string inPackage = "Error: the install folder must lie outside the package:\n";
     EXPECT_EQ(outcome.messages,
               (Messages{kCannotCreate, kCannotCreate, kCannotCreate, kCannotCreate, kCannotCreate,
                         kCannotCreate, notEmpty + "C:\\Tools", notEmpty + "c:/tools/notes/..",
-                        inPackage + kPackage, inPackage + inLibrary, kInstalled}));
-    EXPECT_FALSE(FolderExists("C:\\no"));
+                        inPackage + kPackage, inPackage + inLibrary,
+                        "Error: an earlier uninstall removes this folder at the next restart:\n"
+                        "C:\\Pending\nRestart the computer, then install again.",
+                        kInstalled}));
+    EXPECT_FALSE(FolderExists("C:\\no") || FolderExists("C:\\Pending"));
     EXPECT_FALSE(FileExists("C:\\windows\\readme.txt"));
     EXPECT_FALSE(FileExists("C:\\readme.txt"));
     ExpectInstalledInto(kDefaultFolder, kIde71);
@@ -502,9 +530,12 @@ TEST_F(Road, RefusedFoldersAreAskedForAgainAndKeepWhatTheyHold)
     EXPECT_EQ(SnapshotTree(kPackage), package);
 }
 
+// The entry as an earlier setup.exe wrote it, without the folder's identity: its recorded command
+// still removes everything.
 TEST_F(Road, RecordedUninstallRemovesOursKeepsTheirsAndFinishesAtRestart)
 {
     Install();
+    ASSERT_EQ(SHDeleteValueA(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallDirId"), ERROR_SUCCESS);
     EXPECT_EQ(Uninstall().messages, Messages{kUninstalled});
 
     // The running program and its folder wait for the restart; everything else is gone.
@@ -543,8 +574,10 @@ TEST_F(Road, RecordedUninstallRemovesOursKeepsTheirsAndFinishesAtRestart)
     EXPECT_EQ(SnapshotMachine(), before_);
 }
 
-// An edited "InstallDir" must never turn the uninstall against what is not ours.
-TEST_F(Road, AnEditedInstallDirLeavesEverythingOutsideOurFootprint)
+// An edited entry must never turn the uninstall against what is not ours: it says what it left
+// and keeps the entry; the user's files, the package and the install folder itself come through
+// the restart byte for byte, and the lists keep the install folder.
+TEST_F(Road, AnEditedEntryLeavesEverythingOutsideOurFootprint)
 {
     char profile[MAX_PATH] = "";
     GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
@@ -552,23 +585,84 @@ TEST_F(Road, AnEditedInstallDirLeavesEverythingOutsideOurFootprint)
                                                 "C:\\windows\\quillon-sentinel.txt",
                                                 std::string(profile) + "\\quillon-sentinel.txt"};
     const Tree package = SnapshotTree(kPackage);
-    for (const std::string& installDir :
-         std::vector<std::string>{"C:\\", "", "C:\\windows", profile, "C:", "."}) {
-        SCOPED_TRACE(installDir);
+    const Tree project = {{"main.cpp", "int main() {}\r\n"}, {"notes\\", ""},
+                          {"notes\\todo.txt", "keep"}};
+    const std::string z(1, '\0');
+    const struct {
+        std::string installDir;  // the data of "InstallDir"
+        DWORD type;
+        bool identity;  // false: as an earlier setup.exe wrote the entry
+        bool recorded;  // run by the recorded command, else from the package
+    } rows[] = {{"C:\\" + z, REG_SZ, true, false},
+                {z, REG_SZ, true, false},
+                {"C:\\windows" + z, REG_SZ, true, false},
+                {profile + z, REG_SZ, true, false},
+                {"C:" + z, REG_SZ, true, false},
+                {"." + z, REG_SZ, true, false},
+                {"C:\\Work\\Project" + z, REG_SZ, true, true},
+                {"C:\\Work\\Project" + z, REG_SZ, false, true},
+                {kPackage + z, REG_SZ, false, false},
+                {kPackage + "\\" + z, REG_BINARY, true, false},
+                {kDefaultFolder + z, REG_BINARY, true, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.installDir + (row.identity ? "" : " without identity"));
         Prepare(IdeLayout::BothComplete);
         for (const std::string& sentinel : sentinels)
             WriteFileBytes(sentinel, "not ours");
+        SHCreateDirectoryExA(nullptr, "C:\\Work\\Project", nullptr);
+        MakeTree("C:\\Work\\Project", project);
         Install();
-        RecordInstallFolder(installDir);
-        EXPECT_EQ(Run(kPackage + "\\setup.exe", "/uninstall", {}).messages, Messages{kUninstalled});
+        const Tree installed = SnapshotTree(kDefaultFolder);
+        ASSERT_EQ(SetRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallDir", row.type,
+                                   row.installDir),
+                  ERROR_SUCCESS);
+        if (!row.identity)
+            SHDeleteValueA(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallDirId");
+        const Outcome outcome =
+            row.recorded ? Uninstall() : Run(kPackage + "\\setup.exe", "/uninstall", {});
+        EXPECT_EQ(outcome.messages, Messages{kNotOurs});
+        Restart();
         for (const std::string& sentinel : sentinels) {
             EXPECT_EQ(ReadFileBytes(sentinel), "not ours") << sentinel;
             DeleteFileA(sentinel.c_str());
         }
         EXPECT_EQ(SnapshotTree(kPackage), package);
+        EXPECT_EQ(SnapshotTree("C:\\Work\\Project"), project);
+        EXPECT_EQ(SnapshotTree(kDefaultFolder), installed);
+        EXPECT_EQ(ReadFileBytes(kUserSettings), UserSettingsWith(kDefaultFolder));
         EXPECT_TRUE(FolderExists("C:\\windows\\system32"));
-        EXPECT_FALSE(KeyExists(kUninstallKey));
+        EXPECT_TRUE(KeyExists(kUninstallKey));
     }
+}
+
+// Other programs read a user's settings file and the help namespace list, sharing reads only,
+// during the recorded uninstall: the report names both and the entry stays. After the restart
+// the recorded command has gone with the install folder; the package's setup.exe finishes.
+TEST_F(Road, HeldFilesMakeTheUninstallIncompleteAndThePackageFinishesIt)
+{
+    Install();
+    const std::string list = machine_.helpFolder + "nslist.hxl";
+    std::vector<HANDLE> readers;
+    for (const std::string& held : {std::string(kAliceSettings), list}) {
+        readers.push_back(CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+        ASSERT_NE(readers.back(), INVALID_HANDLE_VALUE) << held;
+    }
+    const Outcome held = Uninstall();
+    for (HANDLE reader : readers)
+        CloseHandle(reader);
+    EXPECT_EQ(held.messages,
+              Messages{kIncomplete + "help not unregistered\ndirectory lists not updated"});
+    EXPECT_EQ(ReadFileBytes(kAliceSettings), AliceSettingsWith(kDefaultFolder));
+    EXPECT_EQ(ReadFileBytes(kUserSettings), UserSettingsWith(""));
+    EXPECT_EQ(ReadFileBytes(list), NamespaceListWith(kDefaultFolder + "\\Help\\"));
+    Restart();
+    EXPECT_FALSE(FolderExists(kDefaultFolder));
+    EXPECT_EQ(Run(kPackage + "\\setup.exe", "/uninstall", {}).messages, Messages{kUninstalled});
+    EXPECT_EQ(ReadFileBytes(kAliceSettings), AliceSettingsWith(""));
+    WriteFileBytes(kUserSettings, SAMPLE_VCCOMPONENTS);
+    WriteFileBytes(kAliceSettings, SAMPLE_VCCOMPONENTS_ALICE);
+    EXPECT_EQ(SnapshotMachine(), before_);
 }
 
 // From read-only media the library arrives read-only; the uninstall still takes all of it. The
@@ -751,9 +845,11 @@ TEST_F(Road, OnWow64TheProgramLivesInThe32BitViewAndFolder)
     BOOL wow64 = FALSE;
     ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
     ASSERT_TRUE(wow64) << "a 32-bit program in a 64-bit prefix only";
-    const Outcome outcome = Install();
+    // The native folders are not this program's own, and are refused all the same.
+    const Outcome outcome = Install({"C:\\Program Files", "C:\\Program Files\\Common Files",
+                                     "C:\\windows\\Sysnative", ""});
     EXPECT_EQ(outcome.proposal, "C:\\Program Files (x86)\\Quillon");
-    EXPECT_EQ(outcome.messages, Messages{kInstalled});
+    EXPECT_EQ(outcome.messages, (Messages{kCannotCreate, kCannotCreate, kCannotCreate, kInstalled}));
     ExpectInstalledInto(outcome.proposal, kIde71);
     const std::string redirected =
         "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon";

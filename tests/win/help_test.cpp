@@ -81,21 +81,21 @@ TEST(HelpRegistration, WritesAndRemovesExactlyItsOwnRecords)
         CreateDirectoryA(data.c_str(), nullptr);
         MakeTree(data, files);
     };
-    // Steps: R registers, S with a trailing backslash; U removes.
+    // Steps: R registers, S with a trailing backslash; U removes. The last step's answer.
     const auto run = [&](const std::string& steps) {
-        for (char step : steps) {
-            if (step == 'U')
-                UnregisterHelp(scratch.Get(), "Quillon");
-            else
-                RegisterHelp(scratch.Get(), step == 'S' ? F : kHelpFolder, "Quillon", "Quillon",
-                             "Quillon library help");
-        }
+        bool done = false;
+        for (char step : steps)
+            done = step == 'U' ? UnregisterHelp(scratch.Get(), "Quillon")
+                               : RegisterHelp(scratch.Get(), step == 'S' ? F : kHelpFolder,
+                                              "Quillon", "Quillon", "Quillon library help");
+        return done;
     };
     struct Row {
         const char* what;
         Tree before;
         const char* steps;
         Tree after;
+        bool done = true;
     } rows[] = {
         {"worked example", kBefore, "R", kRegistered},
         {"trailing backslash", kBefore, "S", kRegistered},
@@ -123,11 +123,17 @@ TEST(HelpRegistration, WritesAndRemovesExactlyItsOwnRecords)
          "U", {{L, kHeader + kLower + kPair}, {C, kHeader + kRaw9 + kUpper}}},
         // The list's temporary file cannot be created: its save fails before the list is touched.
         {"list not saved", {{L, kList}, {"nslist.hxl.tmp\\", ""}, {C, kCollection}}, "R",
-         {{N, kOwnFile}, {L, kList}, {"nslist.hxl.tmp\\", ""}, {C, kCollection}}},
+         {{N, kOwnFile}, {L, kList}, {"nslist.hxl.tmp\\", ""}, {C, kCollection}}, false},
+        // The removal goes on after a list it could not rewrite, and after the namespace file.
+        {"list not saved, removal",
+         {{L, kList + kOurNamespace}, {"nslist.hxl.tmp\\", ""}, {C, kCollection + kOurPlugin}},
+         "U", {{L, kList + kOurNamespace}, {"nslist.hxl.tmp\\", ""}, {C, kCollection}}, false},
+        {"namespace file not deleted", {{"Quillon.hxn\\", ""}, {L, kListRewritten + kOurNamespace}},
+         "U", {{"Quillon.hxn\\", ""}, {L, kListRewritten}}, false},
     };
     for (const Row& row : rows) {
         put(row.before);
-        run(row.steps);
+        EXPECT_EQ(run(row.steps), row.done) << row.what;
         EXPECT_EQ(SnapshotTree(data), row.after) << row.what;
     }
     // Registration files are hidden, whatever the old ones were, and over a hidden left-over. The
@@ -138,10 +144,15 @@ TEST(HelpRegistration, WritesAndRemovesExactlyItsOwnRecords)
     HANDLE reader = CreateFileA((data + "\\" + L).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
-    run("R");
+    EXPECT_TRUE(run("R"));
     CloseHandle(reader);
     for (const char* name : {N, L, C})
         EXPECT_EQ(GetFileAttributesA((data + "\\" + name).c_str()), kHiddenArchive) << name;
+    // A list that cannot be read may hold our record: the removal cannot say it is done.
+    reader = CreateFileA((data + "\\" + L).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+    EXPECT_FALSE(run("U"));
+    CloseHandle(reader);
 }
 
 }  // namespace

@@ -237,8 +237,12 @@ TEST(StagedSettings, FailedRewriteLeavesThemIntact)
     profiles.AddKey("staged", "Local AppData", stage);
     EXPECT_FALSE(RemoveVcDirectory("D:\\Quillon"));
     // A link to /dev/full stays: Wine takes it for a device and will not delete it, where a real
-    // temporary file on a full drive is deleted. The other link's target went with the temporary
-    // file, and the folder listing skips a dangling link.
+    // temporary file on a full drive is deleted; so an addition meets the full drive too. The
+    // other link's target went with the temporary file, and the folder listing skips a dangling
+    // link.
+    if (full) {
+        EXPECT_FALSE(AddVcDirectory("Include Dirs", "D:\\Other"));
+    }
     Tree expected = {{"VCComponents.dat", kOld}};
     if (full)
         expected["VCComponents.dat.quillon-new"] = "";
