@@ -90,3 +90,15 @@ function(quillon_bench name)
     quillon_program(${name} ${ARGN})
   endif()
 endfunction()
+
+# quillon_without_unwinding(TARGET...): setup.exe catches no exception but the help files'
+# damage text, which never leaves the help record code; anything thrown elsewhere ends the
+# program whether or not the frames it passes can be unwound. The Windows builds of these
+# targets leave out the unwind tables and clean-up paths.
+function(quillon_without_unwinding)
+  if(WIN32)
+    foreach(target ${ARGN})
+      target_compile_options(${target} PRIVATE -fno-exceptions)
+    endforeach()
+  endif()
+endfunction()

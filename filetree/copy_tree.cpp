@@ -54,7 +54,7 @@ unsigned CopyFolderLevel(const std::string& source, const std::string& destinati
             const DWORD error = GetLastError();
             if (!IsReadOnlyFile(target)) {
                 ++failed;
-                report.notCopied.push_back({"not copied", target, error});
+                AddEvent(&report.notCopied, "not copied", target, error);
                 continue;
             }
         }

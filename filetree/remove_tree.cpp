@@ -28,8 +28,7 @@ public:
 private:
     void Add(const char* what, const std::string& path, unsigned long error)
     {
-        if (events_)
-            events_->push_back({what, path, error});
+        AddEvent(events_, what, path, error);
     }
     FileEvents* events_;
 };

@@ -20,8 +20,7 @@ public:
     explicit Record(FileEvents* events) : events_(events) {}
     void Add(const char* what, const std::string& path, unsigned long error = 0)
     {
-        if (events_)
-            events_->push_back({what, path, error});
+        AddEvent(events_, what, path, error);
     }
     bool Saved(const HelpRecordList& list, const std::string& path)
     {

@@ -150,7 +150,7 @@ std::string InstallWizard(const RegKey& visualStudio, CopyReport& copy, SetupUi&
         const std::string projects = WizardProjectsFolder(ideFolder);
         const std::string wizards = WizardsFolder(ideFolder);
         if (qualifies && PathExists(projects) && PathExists(wizards)) {
-            ui.Note("IDE version for the wizard: " + version + " (" + ideFolder + ")");
+            ui.Note({"IDE version for the wizard: ", version, " (", ideFolder, ")"});
             CopyFolderTree("AppWizard\\vcprojects", projects, &copy);
             CopyFolderTree("AppWizard\\VCWizards", wizards, &copy);
             return ideFolder;
@@ -161,26 +161,29 @@ std::string InstallWizard(const RegKey& visualStudio, CopyReport& copy, SetupUi&
 }
 
 // One value of the Uninstall entry, logged as written or not; true when written.
-bool SetValue(const RegKey& key, const char* name, DWORD type, const void* data, DWORD size,
+bool SetValue(const RegKey& key, const char* name, DWORD type, const std::string& data,
               const std::string& shown, SetupUi& ui)
 {
-    const bool written = RegSetValueExA(key.Get(), name, 0, type, static_cast<const BYTE*>(data),
-                                        size) == ERROR_SUCCESS;
-    ui.Note(std::string("entry value ") + name + " = " + shown + (written ? "" : " (not written)"));
+    const bool written =
+        !data.empty() && RegSetValueExA(key.Get(), name, 0, type,
+                                        reinterpret_cast<const BYTE*>(data.data()),
+                                        static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+    ui.Note({"entry value ", name, " = ", shown, written ? "" : " (not written)"});
     return written;
 }
 
 bool SetText(const RegKey& key, const char* name, const std::string& text, SetupUi& ui)
 {
-    return SetValue(key, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1), text, ui);
+    return SetValue(key, name, REG_SZ, text + '\0', text, ui);
 }
 
 bool SetNumber(const RegKey& key, const char* name, DWORD number, SetupUi& ui)
 {
-    return SetValue(key, name, REG_DWORD, &number, sizeof number, std::to_string(number), ui);
+    return SetValue(key, name, REG_DWORD, std::string(reinterpret_cast<const char*>(&number), 4),
+                    std::to_string(number), ui);
 }
 
-// The identity as the entry keeps it, shown in hex.
+// The identity is shown in hex; one that could not be read is no value to write.
 bool SetIdentity(const RegKey& key, const std::string& identity, SetupUi& ui)
 {
     std::string shown;
@@ -188,9 +191,7 @@ bool SetIdentity(const RegKey& key, const std::string& identity, SetupUi& ui)
         shown += "0123456789abcdef"[byte >> 4];
         shown += "0123456789abcdef"[byte & 15];
     }
-    return !identity.empty() &&
-           SetValue(key, INSTALL_DIR_ID, REG_BINARY, identity.data(),
-                    static_cast<DWORD>(identity.size()), shown, ui);
+    return SetValue(key, INSTALL_DIR_ID, REG_BINARY, identity, shown, ui);
 }
 
 }  // namespace
@@ -202,7 +203,7 @@ void RunInstall(const std::string& recordedFolder, const std::string& proposal, 
         ui.Finish(SetupOutcome());
         return;
     }
-    ui.Note("install folder: " + installFolder);
+    ui.Note({"install folder: ", installFolder});
 
     CopyReport copy;
     CopyFolderTree("Quillon", installFolder, &copy);

@@ -20,6 +20,14 @@ void SetupUi::Note(const std::string& line)
     log_.Write(line);
 }
 
+void SetupUi::Note(std::initializer_list<std::string_view> parts)
+{
+    std::string line;
+    for (std::string_view part : parts)
+        line.append(part.data(), part.size());
+    Note(line);
+}
+
 void SetupUi::Note(const FileEvents& events)
 {
     for (const FileEvent& event : events)

@@ -6,7 +6,9 @@
 #include "commands.h"
 #include "win32/file_event.h"
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 class LogFile;
 
@@ -37,6 +39,7 @@ public:
 
     // One event of the run, for the log; or what a service did, one line per file.
     void Note(const std::string& line);
+    void Note(std::initializer_list<std::string_view> parts);  // one line, joined
     void Note(const FileEvents& events);
 
 protected:

@@ -100,7 +100,7 @@ void RunUninstall(const std::string& recordedFolder, SetupUi& ui)
     entry.ReadString("IDEDir", ideFolder);
     entry.Close();
 
-    ui.Note("install folder: " + recordedFolder + " (" + ClaimText(claim) + ")");
+    ui.Note({"install folder: ", recordedFolder, " (", ClaimText(claim), ")"});
 
     FileEvents help;
     const bool helpRemoved = UnregisterHelp("Quillon", &help);
@@ -117,8 +117,8 @@ void RunUninstall(const std::string& recordedFolder, SetupUi& ui)
         FindEntries((projects + OUR_WIZARD_PROJECT_FILES).c_str(), names, FilesOnly);
         for (const std::string& name : names) {
             const bool deleted = DeleteFileA((projects + name).c_str()) != FALSE;
-            removal.push_back({deleted ? "removed" : "not removed", projects + name,
-                               deleted ? 0 : GetLastError()});
+            AddEvent(&removal, deleted ? "removed" : "not removed", projects + name,
+                     deleted ? 0 : GetLastError());
         }
     }
 
@@ -135,13 +135,12 @@ void RunUninstall(const std::string& recordedFolder, SetupUi& ui)
     outcome.restartNeeded = LeavesLibraryForRestart(removal);
     if (outcome.incomplete) {
         // The entry stays, so that its command (or the package's setup.exe) can finish the work.
-        ui.Note("entry kept: " + std::string(UNINSTALL_KEY));
+        ui.Note({"entry kept: ", UNINSTALL_KEY});
     } else {
         RegKey uninstallKeys;
         uninstallKeys.Open(HKEY_LOCAL_MACHINE, UNINSTALL_PARENT_KEY, KEY_ALL_ACCESS);
         const LONG deleted = RegDeleteKeyA(uninstallKeys.Get(), "Quillon");
-        ui.Note(std::string(deleted == ERROR_SUCCESS ? "entry removed: " : "entry not removed: ") +
-                UNINSTALL_KEY);
+        ui.Note({deleted == ERROR_SUCCESS ? "entry removed: " : "entry not removed: ", UNINSTALL_KEY});
     }
     ui.Finish(outcome);
 }

@@ -45,8 +45,6 @@ namespace {
 template <typename Edit>
 bool EditEachSettingsFile(Edit edit, FileEvents* events)
 {
-    FileEvents local;
-    FileEvents& record = events ? *events : local;
     bool allEdited = true;
     std::vector<std::string> paths;
     ListVcComponentsFiles(paths);
@@ -55,10 +53,10 @@ bool EditEachSettingsFile(Edit edit, FileEvents* events)
         if (file.Get() == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
             if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-                record.push_back({"settings file skipped, there is none", path, 0});
+                AddEvent(events, "settings file skipped, there is none", path, 0);
                 continue;
             }
-            record.push_back({"settings file not edited, it cannot be opened", path, error});
+            AddEvent(events, "settings file not edited, it cannot be opened", path, error);
             allEdited = false;
             continue;
         }
@@ -66,19 +64,19 @@ bool EditEachSettingsFile(Edit edit, FileEvents* events)
         if (!ReadWholeFile(file.Get(), text)) {
             // An empty file holds no list to edit.
             if (text.empty() && GetFileSize(file.Get(), nullptr) == 0) {
-                record.push_back({"settings file skipped, it is empty", path, 0});
+                AddEvent(events, "settings file skipped, it is empty", path, 0);
                 continue;
             }
-            record.push_back({"settings file not edited, it cannot be read", path, GetLastError()});
+            AddEvent(events, "settings file not edited, it cannot be read", path, GetLastError());
             allEdited = false;
             continue;
         }
         if (!edit(text)) {
-            record.push_back({"settings file skipped, it has no such list", path, 0});
+            AddEvent(events, "settings file skipped, it has no such list", path, 0);
         } else if (ReplaceFileContent(path, file, text)) {
-            record.push_back({"settings file edited", path, 0});
+            AddEvent(events, "settings file edited", path, 0);
         } else {
-            record.push_back({"settings file not edited, it cannot be rewritten", path, GetLastError()});
+            AddEvent(events, "settings file not edited, it cannot be rewritten", path, GetLastError());
             allEdited = false;
         }
     }

@@ -12,5 +12,8 @@ struct FileEvent {
 
 typedef std::vector<FileEvent> FileEvents;
 
+// Adds an event to events; nothing when events is null (nobody asked).
+void AddEvent(FileEvents* events, const char* what, const std::string& path, unsigned long error = 0);
+
 // "what: path", and " (error N)" when there is a code.
 std::string DescribeEvent(const FileEvent& event);

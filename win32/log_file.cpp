@@ -2,6 +2,12 @@
 
 #include "file_event.h"
 
+void AddEvent(FileEvents* events, const char* what, const std::string& path, unsigned long error)
+{
+    if (events)
+        events->push_back({what, path, error});
+}
+
 std::string DescribeEvent(const FileEvent& event)
 {
     std::string text = std::string(event.what) + ": " + event.path;

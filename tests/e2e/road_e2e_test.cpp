@@ -139,9 +139,13 @@ void ExpectLogHolds(const std::vector<std::string>& log, const std::vector<std::
     auto at = log.begin();
     for (const std::string& line : lines) {
         at = std::find(at, log.end(), line);
-        EXPECT_NE(at, log.end()) << "not in the log, or out of order: " << line;
-        if (at == log.end())
+        if (at == log.end()) {
+            std::string text;
+            for (const std::string& logged : log)
+                text += "\n  " + logged;
+            ADD_FAILURE() << "not in the log, or out of order: " << line << "\nthe log:" << text;
             return;
+        }
     }
     EXPECT_EQ(at + 1, log.end()) << "the log goes on after: " << lines.back();
 }
@@ -763,8 +767,9 @@ TEST_F(Road, QuietInstallAndUninstallShowNoWindowAndLogEachStep)
     EXPECT_EQ(uninstall.exitCode, 0u);
     EXPECT_EQ(PendingDeletes(), (std::vector<std::string>{program, folder}));
     ExpectLogHolds(uninstall.log, {"uninstall", ViewLine(), "removed: " + folder + "\\readme.txt",
-                                   "scheduled for the restart: " + program,
-                                   "scheduled for the restart: " + folder,
+                                   // A running program cannot be deleted, nor the folder it works in.
+                                   "scheduled for the restart: " + program + " (error 5)",
+                                   "scheduled for the restart: " + folder + " (error 32)",
                                    "end: Quillon uninstalled", "exit code 0"});
     Restart();
     EXPECT_FALSE(FolderExists(folder));
