@@ -39,28 +39,21 @@ void ProgressDialog::OnDestroy()
 
 namespace {
 
-std::string IncompleteInstallText(WORD steps, LPARAM filesNotCopied)
+// A line per failed step: files and the entry belong to installs, the folder to uninstalls.
+std::string IncompleteText(WORD id, WORD steps, LPARAM filesNotCopied)
 {
-    std::string text = "The Quillon installation is incomplete:";
+    const bool install = id == CMD_INCOMPLETE;
+    std::string text = install ? "The Quillon installation is incomplete:"
+                               : "The Quillon uninstall is incomplete:";
     if (steps & INCOMPLETE_FILES)
         text += "\n" + std::to_string(static_cast<unsigned long>(filesNotCopied)) +
                 " library files not copied";
     if (steps & INCOMPLETE_HELP)
-        text += "\nhelp not registered";
+        text += install ? "\nhelp not registered" : "\nhelp not unregistered";
     if (steps & INCOMPLETE_LISTS)
         text += "\ndirectory lists not updated";
     if (steps & INCOMPLETE_ENTRY)
         text += "\nuninstall entry not written";
-    return text;
-}
-
-std::string IncompleteUninstallText(WORD steps)
-{
-    std::string text = "The Quillon uninstall is incomplete:";
-    if (steps & INCOMPLETE_HELP)
-        text += "\nhelp not unregistered";
-    if (steps & INCOMPLETE_LISTS)
-        text += "\ndirectory lists not updated";
     if (steps & INCOMPLETE_FOLDER)
         text += "\ninstall folder not removed: it is not the folder the install made";
     return text;
@@ -83,11 +76,8 @@ void ProgressDialog::OnCommand(WORD id, WORD code, LPARAM lParam)
         text = "Installation aborted";
         break;
     case CMD_INCOMPLETE:
-        text = IncompleteInstallText(code, lParam);
-        icon = MB_ICONWARNING;
-        break;
     case CMD_UNINSTALL_INCOMPLETE:
-        text = IncompleteUninstallText(code);
+        text = IncompleteText(id, code, lParam);
         icon = MB_ICONWARNING;
         break;
     default:
