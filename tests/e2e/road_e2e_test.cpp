@@ -776,6 +776,21 @@ TEST_F(Road, QuietInstallAndUninstallShowNoWindowAndLogEachStep)
     WriteFileBytes(kUserSettings, SAMPLE_VCCOMPONENTS);
     WriteFileBytes(kAliceSettings, SAMPLE_VCCOMPONENTS_ALICE);
     EXPECT_EQ(SnapshotMachine(), before_);
+
+    // A library file in use waits for the restart too: the script is told to restart. A person
+    // who names the folder sees it proposed, and the log of the run goes where it was asked.
+    const Outcome interactive = Run(exe, "/dir=C:\\Quillon2 /log=" + std::string(kLog), {""});
+    EXPECT_EQ(interactive.proposal, "C:\\Quillon2");
+    EXPECT_EQ(interactive.messages, Messages{kInstalled});
+    EXPECT_EQ(ReadFileBytes(kLog).substr(ReadFileBytes(kLog).size() - 13), "exit code 0\r\n");
+    HANDLE held = CreateFileA("C:\\Quillon2\\readme.txt", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const QuietOutcome busy = RunQuiet("C:\\Quillon2\\setup.exe", "/uninstall /quiet");
+    CloseHandle(held);
+    EXPECT_EQ(busy.exitCode, 3010u);
+    ExpectLogHolds(busy.log, {"scheduled for the restart: C:\\Quillon2\\readme.txt (error 32)",
+                              "end: Quillon uninstalled", "exit code 3010"});
 }
 
 // Lines that are refused, folders a script may not take, a second setup while one runs: each
