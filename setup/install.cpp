@@ -128,6 +128,7 @@ bool ChooseInstallFolder(const std::string& recordedFolder, const std::string& p
         const std::string refusal = PrepareInstallFolder(installFolder, recordedFolder);
         if (refusal.empty())
             return true;
+        ui.Note({"install folder given: ", installFolder});
         ui.Refuse(refusal);
     }
 }
