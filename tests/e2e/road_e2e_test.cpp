@@ -782,7 +782,10 @@ TEST_F(Road, QuietInstallAndUninstallShowNoWindowAndLogEachStep)
     const Outcome interactive = Run(exe, "/dir=C:\\Quillon2 /log=" + std::string(kLog), {""});
     EXPECT_EQ(interactive.proposal, "C:\\Quillon2");
     EXPECT_EQ(interactive.messages, Messages{kInstalled});
-    EXPECT_EQ(ReadFileBytes(kLog).substr(ReadFileBytes(kLog).size() - 13), "exit code 0\r\n");
+    // Appended: the quiet uninstall's lines come first.
+    const std::string log = ReadFileBytes(kLog);
+    EXPECT_EQ(log.substr(20, 16 + program.size()), "command line: \"" + program + "\"");
+    EXPECT_EQ(log.substr(log.size() - 13), "exit code 0\r\n");
     HANDLE held = CreateFileA("C:\\Quillon2\\readme.txt", GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
