@@ -5,6 +5,8 @@
 #include "win32/file_system.h"
 #include "win32/system_functions.h"
 
+const char* const SCHEDULED_FOR_RESTART = "scheduled for the restart";
+
 namespace {
 
 // Where the removal tells what it did; nowhere when nobody asked.
@@ -15,21 +17,16 @@ public:
     void Outcome(bool deleted, const std::string& path, MoveFileExFunction moveFileEx)
     {
         if (deleted) {
-            Add("removed", path, 0);
+            AddEvent(events_, "removed", path);
             return;
         }
         const DWORD error = GetLastError();
-        if (moveFileEx && moveFileEx(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
-            Add("scheduled for the restart", path, error);
-        else
-            Add("not removed", path, error);
+        const bool scheduled =
+            moveFileEx && moveFileEx(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        AddEvent(events_, scheduled ? SCHEDULED_FOR_RESTART : "not removed", path, error);
     }
 
 private:
-    void Add(const char* what, const std::string& path, unsigned long error)
-    {
-        AddEvent(events_, what, path, error);
-    }
     FileEvents* events_;
 };
 

@@ -10,8 +10,11 @@
 // the system can), or made writable first, for a tree that is wholly the program's own.
 enum ReadOnlyFiles { KeepReadOnlyFiles, ClearReadOnlyFiles };
 
+// What the events call a file or folder left to the system for the next restart.
+extern const char* const SCHEDULED_FOR_RESTART;
+
 // Refuses (does nothing and returns false) for any folder that IsOwnableFolder rejects, a missing
 // one and a path that names a file among them. events, when given, receive each file and folder
-// as "removed", "scheduled for the restart" (with the error that kept it) or "not removed".
+// as "removed", SCHEDULED_FOR_RESTART (with the error that kept it) or "not removed".
 bool RemoveFolderTree(const std::string& folder, ReadOnlyFiles readOnly = KeepReadOnlyFiles,
                       FileEvents* events = nullptr);

@@ -50,28 +50,32 @@ std::string OutcomeText(const SetupOutcome& outcome)
 {
     if (outcome.code == CMD_ABORTED)
         return "Installation aborted";
-    if (outcome.code == CMD_UNINSTALLED) {
-        if (!outcome.incomplete)
-            return "Quillon uninstalled";
-        std::string text = "The Quillon uninstall is incomplete:";
-        if (outcome.incomplete & INCOMPLETE_HELP)
-            text += "\nhelp not unregistered";
-        if (outcome.incomplete & INCOMPLETE_LISTS)
-            text += "\ndirectory lists not updated";
-        if (outcome.incomplete & INCOMPLETE_FOLDER)
-            text += "\ninstall folder not removed: it is not the folder the install made";
-        return text;
-    }
+    const bool install = outcome.code == CMD_INSTALLED;
     if (!outcome.incomplete)
-        return "Quillon installed successfully";
-    std::string text = "The Quillon installation is incomplete:";
-    if (outcome.incomplete & INCOMPLETE_FILES)
-        text += "\n" + std::to_string(outcome.filesNotCopied) + " library files not copied";
-    if (outcome.incomplete & INCOMPLETE_HELP)
-        text += "\nhelp not registered";
-    if (outcome.incomplete & INCOMPLETE_LISTS)
-        text += "\ndirectory lists not updated";
-    if (outcome.incomplete & INCOMPLETE_ENTRY)
-        text += "\nuninstall entry not written";
+        return install ? "Quillon installed successfully" : "Quillon uninstalled";
+    // One line per step that failed, in the order the steps run; null where a step is not the
+    // sequence's.
+    static const struct {
+        unsigned step;
+        const char* install;
+        const char* uninstall;
+    } kLines[] = {
+        {INCOMPLETE_FILES, " library files not copied", nullptr},
+        {INCOMPLETE_HELP, "help not registered", "help not unregistered"},
+        {INCOMPLETE_LISTS, "directory lists not updated", "directory lists not updated"},
+        {INCOMPLETE_ENTRY, "uninstall entry not written", nullptr},
+        {INCOMPLETE_FOLDER, nullptr, "install folder not removed: it is not the folder the install made"},
+    };
+    std::string text = install ? "The Quillon installation is incomplete:"
+                               : "The Quillon uninstall is incomplete:";
+    for (const auto& line : kLines) {
+        const char* words = install ? line.install : line.uninstall;
+        if (!(outcome.incomplete & line.step) || !words)
+            continue;
+        text += '\n';
+        if (line.step == INCOMPLETE_FILES)
+            text += std::to_string(outcome.filesNotCopied);
+        text += words;
+    }
     return text;
 }

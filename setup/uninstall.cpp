@@ -19,11 +19,16 @@ namespace {
 // directory lists, only take it out of the lists (it is gone), or leave both alone.
 enum FolderClaim { NOT_OURS, OURS, GONE };
 
-std::string ProgramFolder()
+std::string ProgramPath()
 {
     char path[MAX_PATH * 2];
     const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    const std::string program(path, length < sizeof path ? length : 0);
+    return std::string(path, length < sizeof path ? length : 0);
+}
+
+std::string ProgramFolder()
+{
+    const std::string program = ProgramPath();
     const size_t slash = program.rfind('\\');
     return slash == std::string::npos ? std::string() : program.substr(0, slash);
 }
@@ -77,13 +82,14 @@ const char* ClaimText(FolderClaim claim)
 // which the recorded command always leaves so.
 bool LeavesLibraryForRestart(const FileEvents& removal)
 {
-    const std::string programFolder = ProgramFolder();
+    const std::string program = ProgramPath();
+    const FolderIdentity programFolder = IdentifyFolder(NormalizeFolder(ProgramFolder()));
     for (const FileEvent& event : removal) {
-        if (std::string(event.what) != "scheduled for the restart")
+        if (event.what != SCHEDULED_FOR_RESTART)
             continue;
         const FolderIdentity folder = IdentifyFolder(NormalizeFolder(event.path));
-        if (folder.valid ? !(folder == IdentifyFolder(NormalizeFolder(programFolder)))
-                         : lstrcmpiA(event.path.c_str(), (programFolder + "\\setup.exe").c_str()) != 0)
+        if (folder.valid ? !(folder == programFolder)
+                         : lstrcmpiA(event.path.c_str(), program.c_str()) != 0)
             return true;
     }
     return false;
