@@ -9,6 +9,12 @@ const char* const SCHEDULED_FOR_RESTART = "scheduled for the restart";
 
 namespace {
 
+const char* const kNotRemoved = "not removed";
+
+}  // namespace
+
+namespace {
+
 // Where the removal tells what it did; nowhere when nobody asked.
 class Record {
 public:
@@ -23,7 +29,7 @@ public:
         const DWORD error = GetLastError();
         const bool scheduled =
             moveFileEx && moveFileEx(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-        AddEvent(events_, scheduled ? SCHEDULED_FOR_RESTART : "not removed", path, error);
+        AddEvent(events_, scheduled ? SCHEDULED_FOR_RESTART : kNotRemoved, path, error);
     }
 
 private:
@@ -91,4 +97,18 @@ bool RemoveFolderTree(const std::string& folder, ReadOnlyFiles readOnly, FileEve
     }
     RemoveFolderLevel(path + "\\", readOnly, record);
     return true;
+}
+
+void RemoveFile(const std::string& path, ReadOnlyFiles readOnly, FileEvents* events)
+{
+    Record record(events);
+    record.Outcome(DeleteFileClearingReadOnly(path, readOnly), path, LookUpMoveFileEx());
+}
+
+bool AnyNotRemoved(const FileEvents& events)
+{
+    for (const FileEvent& event : events)
+        if (event.what == kNotRemoved)
+            return true;
+    return false;
 }

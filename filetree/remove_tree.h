@@ -18,3 +18,9 @@ extern const char* const SCHEDULED_FOR_RESTART;
 // as "removed", SCHEDULED_FOR_RESTART (with the error that kept it) or "not removed".
 bool RemoveFolderTree(const std::string& folder, ReadOnlyFiles readOnly = KeepReadOnlyFiles,
                       FileEvents* events = nullptr);
+
+// Removes one file as RemoveFolderTree removes each one, its event going to events.
+void RemoveFile(const std::string& path, ReadOnlyFiles readOnly, FileEvents* events);
+
+// Whether any of events is a file or folder that neither went nor waits for the restart.
+bool AnyNotRemoved(const FileEvents& events);

@@ -11,7 +11,7 @@ enum CompletionCode {
     // Plain numbers, so that a stray message can at worst show a wrong text.
     CMD_INCOMPLETE = 126,
     // An uninstall that could not do all of its work, with the IncompleteStep flags in the
-    // notification code likewise (help, lists, folder).
+    // notification code likewise (help, lists, folder, wizard).
     CMD_UNINSTALL_INCOMPLETE = 128,
 };
 
@@ -21,6 +21,7 @@ enum IncompleteStep {
     INCOMPLETE_LISTS = 4,
     INCOMPLETE_ENTRY = 8,
     INCOMPLETE_FOLDER = 16,  // the recorded folder is not the one the install made
+    INCOMPLETE_WIZARD = 32,  // a wizard file neither went nor waits for the restart
 };
 
 // The exit codes of a quiet run, as deployment tools read them (the system installer's).

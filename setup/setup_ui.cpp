@@ -64,6 +64,7 @@ std::string OutcomeText(const SetupOutcome& outcome)
         {INCOMPLETE_HELP, "help not registered", "help not unregistered"},
         {INCOMPLETE_LISTS, "directory lists not updated", "directory lists not updated"},
         {INCOMPLETE_ENTRY, "uninstall entry not written", nullptr},
+        {INCOMPLETE_WIZARD, nullptr, "wizard files not removed"},
         {INCOMPLETE_FOLDER, nullptr, "install folder not removed: it is not the folder the install made"},
     };
     std::string text = install ? "The Quillon installation is incomplete:"

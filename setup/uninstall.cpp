@@ -115,18 +115,18 @@ void RunUninstall(const std::string& recordedFolder, SetupUi& ui)
     const bool listsUpdated = claim == NOT_OURS || RemoveVcDirectory(recordedFolder, &settings);
     ui.Note(settings);
 
+    // The wizard files are ours alone (only our names are taken), so a read-only copy from
+    // read-only media goes too.
     FileEvents removal;
     if (!ideFolder.empty()) {
-        RemoveFolderTree(OurWizardFolder(ideFolder), KeepReadOnlyFiles, &removal);
+        RemoveFolderTree(OurWizardFolder(ideFolder), ClearReadOnlyFiles, &removal);
         const std::string projects = WizardProjectsFolder(ideFolder) + "\\";
         std::vector<std::string> names;
         FindEntries((projects + OUR_WIZARD_PROJECT_FILES).c_str(), names, FilesOnly);
-        for (const std::string& name : names) {
-            const bool deleted = DeleteFileA((projects + name).c_str()) != FALSE;
-            AddEvent(&removal, deleted ? "removed" : "not removed", projects + name,
-                     deleted ? 0 : GetLastError());
-        }
+        for (const std::string& name : names)
+            RemoveFile(projects + name, ClearReadOnlyFiles, &removal);
     }
+    const bool wizardsRemoved = !AnyNotRemoved(removal);
 
     // The install folder is wholly ours (the install took only a new or empty one), so its
     // read-only files go too: the restart could not delete them.
@@ -137,7 +137,8 @@ void RunUninstall(const std::string& recordedFolder, SetupUi& ui)
     SetupOutcome outcome;
     outcome.code = CMD_UNINSTALLED;
     outcome.incomplete = (helpRemoved ? 0 : INCOMPLETE_HELP) | (listsUpdated ? 0 : INCOMPLETE_LISTS) |
-                         (claim == NOT_OURS ? INCOMPLETE_FOLDER : 0);
+                         (claim == NOT_OURS ? INCOMPLETE_FOLDER : 0) |
+                         (wizardsRemoved ? 0 : INCOMPLETE_WIZARD);
     outcome.restartNeeded = LeavesLibraryForRestart(removal);
     if (outcome.incomplete) {
         // The entry stays, so that its command (or the package's setup.exe) can finish the work.

@@ -29,10 +29,13 @@ void LogFile::Write(const std::string& line)
         return;
     SYSTEMTIME now;
     GetLocalTime(&now);
-    char stamp[32];
-    const int length = wsprintfA(stamp, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth,
-                                 now.wDay, now.wHour, now.wMinute, now.wSecond);
-    const std::string text = std::string(stamp, length) + line + "\r\n";
+    // "2026-12-07 15:31:29 "
+    const unsigned parts[] = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+    std::string text = "0000-00-00 00:00:00 ";
+    for (size_t part = 0, end = 4; part < 6; ++part, end += 3)
+        for (unsigned value = parts[part], at = end; at-- > end - (part ? 2 : 4); value /= 10)
+            text[at] = static_cast<char>('0' + value % 10);
+    text += line + "\r\n";
     DWORD written = 0;
     WriteFile(file_.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }

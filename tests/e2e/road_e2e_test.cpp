@@ -94,19 +94,23 @@ const char* const kAliceSettings = "C:\\users\\alice\\AppData\\Local\\Microsoft\
 
 // Where the quiet runs of these tests log.
 const char* const kLog = "C:\\quillon-run.log";
+// Where a planted DLL leaves its mark when it is loaded (see planted/mark_dll.cpp).
+const char* const kMarks = "C:\\quillon-marks";
 
 struct QuietOutcome {
     DWORD exitCode = 0xFFFF;
     std::vector<std::string> log;  // the run's log lines, less their time stamps
 };
 
-// Runs exe with args and "/log=" kLog; a window that ever shows fails the test.
-QuietOutcome RunQuiet(const std::string& exe, const std::string& args)
+// Runs exe with args and "/log=" log (none: the run logs where it logs by default), from the
+// folder cwd; a window that ever shows fails the test.
+QuietOutcome RunQuiet(const std::string& exe, const std::string& args,
+                      const std::string& log = kLog, const std::string& cwd = "C:\\")
 {
     QuietOutcome outcome;
-    DeleteFileA(kLog);
+    DeleteFileA(log.c_str());
     ChildProcess child;
-    if (!child.Start(exe, args + " /log=" + kLog, "C:\\")) {
+    if (!child.Start(exe, log == kLog ? args + " /log=" + kLog : args, cwd)) {
         ADD_FAILURE() << child.Error();
         return outcome;
     }
@@ -115,7 +119,7 @@ QuietOutcome RunQuiet(const std::string& exe, const std::string& args)
         Sleep(5);
     }
     EXPECT_TRUE(child.WaitForExit(outcome.exitCode)) << child.Error();
-    const std::string text = ReadFileBytes(kLog);
+    const std::string text = ReadFileBytes(log);
     for (size_t start = 0; start < text.size();) {
         const size_t end = text.find("\r\n", start);
         const std::string line = text.substr(start, end - start);
@@ -192,7 +196,8 @@ protected:
         ResetSampleMachine();
         DeleteFileA(kLog);
         for (const char* folder : {"C:\\Quillon", "C:\\Quillon2", "C:\\QuillonLinked", "C:\\Quillon Deployed",
-                                   "C:\\Tools", "C:\\ReadOnlyPackage", "C:\\Work"})
+                                   "C:\\Tools", "C:\\ReadOnlyPackage", "C:\\Work", "C:\\PlantedPackage",
+                                   kMarks})
             DeleteTreeForTest(folder);
     }
 
@@ -214,7 +219,7 @@ protected:
     {
         Outcome outcome;
         ChildProcess child;
-        HWND progress = child.Start(exe, args, "C:\\") ? child.WaitForWindow("Setup") : nullptr;
+        HWND progress = child.Start(exe, args, cwd_) ? child.WaitForWindow("Setup") : nullptr;
         if (!progress) {
             ADD_FAILURE() << exe << ": " << child.Error();
             return outcome;
@@ -345,6 +350,7 @@ protected:
     }
 
     SavedValue pending_{HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations"};
+    std::string cwd_ = "C:\\";  // where Run starts setup.exe
     SampleMachine machine_;
     std::string before_;
 };
@@ -596,6 +602,7 @@ TEST_F(Road, AnEditedEntryLeavesEverythingOutsideOurFootprint)
                 {"C:" + z, REG_SZ, true, false},
                 {"." + z, REG_SZ, true, false},
                 {"C:\\Work\\Project" + z, REG_SZ, true, true},
+                {"C:\\Work\\Project\\main.cpp" + z, REG_SZ, true, true},
                 {"C:\\Work\\Project" + z, REG_SZ, false, true},
                 {kPackage + z, REG_SZ, false, false},
                 {kPackage + "\\" + z, REG_BINARY, true, false},
@@ -654,6 +661,13 @@ TEST_F(Road, HeldFilesMakeTheUninstallIncompleteAndThePackageFinishesIt)
     EXPECT_EQ(ReadFileBytes(list), NamespaceListWith(kDefaultFolder + "\\Help\\"));
     Restart();
     EXPECT_FALSE(FolderExists(kDefaultFolder));
+    // A script is told the same by the exit code.
+    readers[0] = CreateFileA(kAliceSettings, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const QuietOutcome quiet = RunQuiet(kPackage + "\\setup.exe", "/uninstall /quiet");
+    CloseHandle(readers[0]);
+    EXPECT_EQ(quiet.exitCode, 1603u);
+    ExpectLogHolds(quiet.log, {"end: " + kIncomplete.substr(0, kIncomplete.size() - 1) +
+                                   " directory lists not updated", "exit code 1603"});
     EXPECT_EQ(Run(kPackage + "\\setup.exe", "/uninstall", {}).messages, Messages{kUninstalled});
     EXPECT_EQ(ReadFileBytes(kAliceSettings), AliceSettingsWith(""));
     WriteFileBytes(kUserSettings, SAMPLE_VCCOMPONENTS);
@@ -661,9 +675,10 @@ TEST_F(Road, HeldFilesMakeTheUninstallIncompleteAndThePackageFinishesIt)
     EXPECT_EQ(SnapshotMachine(), before_);
 }
 
-// From read-only media the library arrives read-only; the uninstall still takes all of it. The
-// fixture links C:\QuillonLinked\link to C:\quillon-link-test\target on the Unix side (Wine shows
-// the link as a reparse point, as Windows shows a junction): the uninstall leaves the target alone.
+// From read-only media every file of the package arrives read-only; the uninstall still takes
+// all of the library and of the wizard files. The fixture links C:\\QuillonLinked\\link to
+// C:\\quillon-link-test\\target on the Unix side (Wine shows the link as a reparse point, as
+// Windows shows a junction): the uninstall leaves the target alone.
 TEST_F(Road, UninstallTakesReadOnlyFilesAndLeavesTheTargetOfALink)
 {
     ASSERT_TRUE(GetFileAttributesA("C:\\QuillonLinked\\link") & FILE_ATTRIBUTE_REPARSE_POINT)
@@ -673,18 +688,93 @@ TEST_F(Road, UninstallTakesReadOnlyFilesAndLeavesTheTargetOfALink)
     const std::string package = "C:\\ReadOnlyPackage";
     CreateDirectoryA(package.c_str(), nullptr);
     MakeTree(package, SnapshotTree(kPackage));
-    for (const auto& entry : SnapshotTree(package + "\\Quillon"))
+    for (const auto& entry : SnapshotTree(package))
         if (entry.first.back() != '\\')
-            SetFileAttributesA((package + "\\Quillon\\" + entry.first).c_str(), FILE_ATTRIBUTE_READONLY);
+            SetFileAttributesA((package + "\\" + entry.first).c_str(), FILE_ATTRIBUTE_READONLY);
     // Not empty, so it is taken only as the folder of an earlier install.
     RecordInstallFolder("C:\\QuillonLinked");
     EXPECT_EQ(Run(package + "\\setup.exe", "", {""}).messages, Messages{kInstalled});
-    EXPECT_TRUE(GetFileAttributesA("C:\\QuillonLinked\\readme.txt") & FILE_ATTRIBUTE_READONLY);
+    const std::string vc7 = std::string(kIde71) + "Vc7\\";
+    for (const std::string& copy : {std::string("C:\\QuillonLinked\\readme.txt"), vc7 + "vcprojects\\QuillonWiz.vsz",
+                                   vc7 + "VCWizards\\QuillonWiz\\HTML\\1033\\default.htm"})
+        EXPECT_TRUE(GetFileAttributesA(copy.c_str()) & FILE_ATTRIBUTE_READONLY) << copy;
     EXPECT_EQ(Uninstall().messages, Messages{kUninstalled});
     Restart();
     EXPECT_FALSE(FileExists("C:\\QuillonLinked\\readme.txt"));
+    EXPECT_FALSE(FolderExists(vc7 + "VCWizards\\QuillonWiz"));
+    for (const char* file : {"QuillonWiz.vsz", "QuillonWiz.ico", "QuillonWiz.vsdir"})
+        EXPECT_FALSE(FileExists(vc7 + "vcprojects\\" + file)) << file;
+    EXPECT_TRUE(FileExists(vc7 + "vcprojects\\QuillonWizard.vsz"));
     EXPECT_EQ(SnapshotTree("C:\\quillon-link-test\\target"), target);
     EXPECT_EQ(SnapshotTree(package + "\\Quillon"), SnapshotTree(kPackage + "\\Quillon"));
+}
+
+// The names of the DLLs planted, from WINEDLLOVERRIDES ("version,uxtheme,...=n,b"), with which
+// ctest runs this test: Wine takes those found on the search path first, as Windows does for
+// DLLs that are not KnownDLLs.
+std::vector<std::string> PlantedNames()
+{
+    const char* overrides = getenv("WINEDLLOVERRIDES");
+    const std::string names = overrides ? overrides : "";
+    std::vector<std::string> list;
+    if (names.size() < 4 || names.compare(names.size() - 4, 4, "=n,b") != 0)
+        return list;
+    for (size_t start = 0, end; start < names.size() - 4; start = end + 1) {
+        end = std::min(names.find(',', start), names.size() - 4);
+        list.push_back(names.substr(start, end - start));
+    }
+    return list;
+}
+
+void PlantDlls(const std::string& folder)
+{
+    for (const std::string& name : PlantedNames())
+        EXPECT_TRUE(CopyFileA(QUILLON_PLANTED_DLL, (folder + "\\" + name + ".dll").c_str(), FALSE))
+            << folder << " " << name;
+}
+
+// setup.exe runs as administrator from a folder that others may write to. DLLs dropped beside
+// the package's setup.exe, beside the installed copy and in the folder a script starts it from
+// never run: not in a person's install, nor in the recorded uninstall, nor in a script's runs.
+TEST_F(Road, DllsPlantedBesideItOrWhereItStartsNeverRun)
+{
+    ASSERT_GE(PlantedNames().size(), 10u) << "run by ctest, with WINEDLLOVERRIDES naming them";
+    const std::string package = "C:\\PlantedPackage";
+    CreateDirectoryA(package.c_str(), nullptr);
+    MakeTree(package, SnapshotTree(kPackage));
+    CreateDirectoryA("C:\\Work", nullptr);
+    PlantDlls(package);
+    PlantDlls("C:\\Work");
+    cwd_ = "C:\\Work";
+
+    // An ordinary program that imports user32 runs them: the marks and the overrides work.
+    ASSERT_TRUE(CopyFileA(QUILLON_DRIVER_EXE, "C:\\Work\\driver.exe", FALSE));
+    ChildProcess ordinary;
+    DWORD code = 0;
+    ASSERT_TRUE(ordinary.Start("C:\\Work\\driver.exe", "--help", cwd_));
+    EXPECT_TRUE(ordinary.WaitForExit(code)) << ordinary.Error();
+    EXPECT_TRUE(FileExists(std::string(kMarks) + "\\version.dll.txt"));
+    DeleteTreeForTest(kMarks);
+
+    EXPECT_EQ(Run(package + "\\setup.exe", "", {""}).messages, Messages{kInstalled});
+    ExpectInstalledInto(kDefaultFolder, kIde71);
+    PlantDlls(kDefaultFolder);
+    EXPECT_EQ(Uninstall().messages, Messages{kUninstalled});
+    Restart();
+    EXPECT_FALSE(FolderExists(kDefaultFolder));
+
+    // A script's install, logging where a quiet run logs unless told.
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string defaultLog = temp + std::string("Quillon setup.log");
+    const QuietOutcome install = RunQuiet(package + "\\setup.exe", "/quiet", defaultLog, cwd_);
+    DeleteFileA(defaultLog.c_str());
+    EXPECT_EQ(install.exitCode, 0u);
+    ExpectLogHolds(install.log, {"end: Quillon installed successfully", "exit code 0"});
+    ExpectInstalledInto(kDefaultFolder, kIde71);
+    PlantDlls(kDefaultFolder);
+    EXPECT_EQ(RunQuiet(kDefaultFolder + "\\setup.exe", "/uninstall /quiet", kLog, cwd_).exitCode, 0u);
+    EXPECT_EQ(SnapshotTree(kMarks), Tree{});
 }
 
 // A file held by another program, a help file another program damaged, a settings file an IDE
@@ -872,7 +962,9 @@ TEST_F(Road, OnWow64TheProgramLivesInThe32BitViewAndFolder)
     EXPECT_FALSE(KeyExists(redirected.c_str(), KEY_WOW64_64KEY));
     EXPECT_FALSE(KeyExists(kUninstallKey));
 
-    // A script's install lands in the same view and folder.
+    // A script's install lands in the same view and folder, once the restart has taken what the
+    // uninstall left of it.
+    Restart();
     EXPECT_EQ(RunQuiet(kPackage + "\\setup.exe", "/quiet").exitCode, 0u);
     EXPECT_TRUE(KeyExists(redirected.c_str(), KEY_WOW64_64KEY));
     EXPECT_EQ(UninstallValue("InstallLocation"), outcome.proposal + std::string(1, '\0'));

@@ -87,6 +87,8 @@ const struct OptionsCase { const char* line; const char* expected; } kOptionsCas
      R"(extended quiet dir=[C:\a/uninstall] log=[a=b])"},
     {R"("C:\Pkg\setup.exe" /UnInstall /Quiet /LOG=u.log)", "extended quiet uninstall log=[u.log]"},
     {R"("C:\Pkg\setup.exe" /?)", "extended help"},
+    {R"("C:\Pkg\setup.exe" /help)", "extended help"},
+    {R"("C:\Pkg\setup.exe" /log=x.log)", "extended log=[x.log]"},
     {R"("C:\Pkg\setup.exe" /HELP /quiet /dir=x)", "extended quiet help dir=[x]"},
     // Once a new option is there, every argument must be one.
     {R"("C:\Pkg\setup.exe" /quiet /foo)", R"(extended refused {unknown argument "/foo"} quiet)"},
