@@ -63,7 +63,7 @@ void Remove(const char* label, std::size_t count, std::size_t lineSize, bool pla
     std::size_t removed = 0;
     const auto fresh = [&] { text = original; };
     const double fast =
-        BestSeconds(5, fresh, [&] { removed = RemoveListEntries(text, kFolder); });
+        BestSeconds(5, fresh, [&] { removed = RemoveListEntries(text, kFolder, NoLeadBytes); });
     const double scan = ScanSeconds(original);
     std::printf("remove, %s: %.2f MB, %zu whole + %zu partial entries, %zu removed\n", label,
                 original.size() / 1e6, count, count, removed);
@@ -85,13 +85,13 @@ void Add(std::size_t size)
     original += "Include Dirs=C:\\A;C:\\B\r\n";
     std::string text;
     const double add = BestSeconds(5, [&] { text = original; },
-                                   [&] { AddListEntry(text, "Include Dirs", "D:\\Quillon\\"); });
+                                   [&] { AddListEntry(text, "Include Dirs", "D:\\Quillon\\", NoLeadBytes); });
     // The first "Include Dirs=" is on line one; a key that is met last is the harder case.
     std::string late = original;
     late.replace(late.rfind("Include Dirs="), 13, "Extra Dirsxx=");
     const double lateAdd =
         BestSeconds(5, [&] { text = late; },
-                    [&] { AddListEntry(text, "Extra Dirsxx", "D:\\Quillon\\"); });
+                    [&] { AddListEntry(text, "Extra Dirsxx", "D:\\Quillon\\", NoLeadBytes); });
     const double scan = ScanSeconds(original);
     std::printf("add, %.2f MB text:\n", original.size() / 1e6);
     std::printf("  key on line one  %8.3f ms   ratio %5.2f\n", add * 1e3, add / scan);

@@ -2,14 +2,9 @@
 
 #include "find_entries.h"
 
-#include <windows.h>
+#include "win32/code_page.h"
 
-std::string WithTrailingBackslash(const std::string& path)
-{
-    if (!path.empty() && path.back() != '\\')
-        return path + '\\';
-    return path;
-}
+#include <windows.h>
 
 namespace {
 

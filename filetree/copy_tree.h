@@ -20,5 +20,3 @@ unsigned CopyFolderTree(const std::string& source, const std::string& destinatio
 unsigned CopyFolderLevel(const std::string& source, const std::string& destination,
                          CopyReport& report);
 
-// The path with one backslash appended unless it is empty or already ends in one.
-std::string WithTrailingBackslash(const std::string& path);

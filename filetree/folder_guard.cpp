@@ -1,6 +1,7 @@
 #include "folder_guard.h"
 
 #include "find_entries.h"
+#include "win32/code_page.h"
 #include "win32/file_system.h"
 #include "win32/handle.h"
 #include "win32/reg_key.h"
@@ -27,29 +28,28 @@ bool IsUnc(const std::string& path)
 // Number of path components after the root ("C:\a\b" has 2; "\\server\share\a" has 1).
 size_t DepthBelowRoot(const std::string& normalized)
 {
-    size_t skip = 0;
+    // Where each backslash starts, walking by characters.
+    std::vector<size_t> backslashes;
+    for (size_t at = 0; at < normalized.size(); at = NextCharacter(normalized, at, IsAnsiLeadByte))
+        if (normalized[at] == '\\')
+            backslashes.push_back(at);
+    // The root of a share ends at its fourth backslash, "\\server\share\".
+    size_t root = 0;
     if (IsUnc(normalized)) {
-        // Skip "\\server\share".
-        const size_t server = normalized.find('\\', 2);
-        if (server == std::string::npos)
+        if (backslashes.size() < 4)
             return 0;
-        const size_t share = normalized.find('\\', server + 1);
-        if (share == std::string::npos)
-            return 0;
-        skip = share;
-    } else {
-        skip = 2;
+        root = 3;
     }
     size_t depth = 0;
-    for (size_t i = skip; i < normalized.size(); ++i)
-        if (normalized[i] == '\\' && i + 1 < normalized.size())
+    for (size_t i = root; i < backslashes.size(); ++i)
+        if (backslashes[i] >= 2 && backslashes[i] + 1 < normalized.size())
             ++depth;
     return depth;
 }
 
 std::string ParentOf(const std::string& normalized)
 {
-    const size_t slash = normalized.rfind('\\');
+    const size_t slash = FindLastCharacter(normalized, '\\', IsAnsiLeadByte);
     if (slash == std::string::npos || DepthBelowRoot(normalized) == 0)
         return std::string();
     return normalized.substr(0, slash);
@@ -182,11 +182,11 @@ std::string NormalizeFolder(const std::string& folder)
     if (length == 0 || length >= sizeof buffer)
         return std::string();
     std::string full(buffer, length);
-    while (full.size() > 3 && full.back() == '\\')
+    while (full.size() > 3 && EndsWithCharacter(full, '\\', IsAnsiLeadByte))
         full.pop_back();
     if (full.size() == 3 && full[1] == ':')
         full.pop_back();
-    if (IsUnc(full) && full.size() > 2 && full.back() == '\\')
+    if (IsUnc(full) && full.size() > 2 && EndsWithCharacter(full, '\\', IsAnsiLeadByte))
         full.pop_back();
     return full;
 }
@@ -196,8 +196,8 @@ FolderIdentity IdentifyFolder(const std::string& path)
     FolderIdentity identity;
     std::string name = path;
     // "C:" alone names the current folder of drive C, not its root.
-    if (!name.empty() && name.back() != '\\' && DepthBelowRoot(name) == 0)
-        name += '\\';
+    if (DepthBelowRoot(name) == 0)
+        name = WithTrailingBackslash(name);
     // Backup semantics open folders; links are followed to what they reach.
     const FileHandle handle(CreateFileA(name.c_str(), FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

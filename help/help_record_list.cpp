@@ -80,26 +80,26 @@ void HelpRecordList::AppendNamespace(const std::string& name, const std::string&
                                      const std::string& description)
 {
     std::unique_ptr<NamespaceRecord> record(new NamespaceRecord);
-    record->name = HelpText::FromNarrow(name);
-    record->collectionPath = HelpText::FromNarrow(collectionPath);
-    record->description = HelpText::FromNarrow(description);
+    record->name = toText_(name);
+    record->collectionPath = toText_(collectionPath);
+    record->description = toText_(description);
     records_.push_back(std::move(record));
 }
 
 void HelpRecordList::AppendPlugin(const std::string& name, const std::string& sharedText,
                                   const std::string& hxtPath, const std::string& hxaPath)
 {
-    AppendPlugin(name, HelpText::FromNarrow(sharedText), hxtPath, hxaPath);
+    AppendPlugin(name, toText_(sharedText), hxtPath, hxaPath);
 }
 
 void HelpRecordList::AppendPlugin(const std::string& name, const HelpText& sharedText,
                                   const std::string& hxtPath, const std::string& hxaPath)
 {
     std::unique_ptr<PluginRecord> record(new PluginRecord);
-    record->name = HelpText::FromNarrow(name);
+    record->name = toText_(name);
     record->sharedText = sharedText;
-    record->hxtPath = HelpText::FromNarrow(hxtPath);
-    record->hxaPath = HelpText::FromNarrow(hxaPath);
+    record->hxtPath = toText_(hxtPath);
+    record->hxaPath = toText_(hxaPath);
     records_.push_back(std::move(record));
 }
 
@@ -109,11 +109,11 @@ void HelpRecordList::AppendTitle(const std::string& name, const std::string& hxs
                                  uint32_t number3, uint32_t number4, uint32_t number5)
 {
     std::unique_ptr<TitleRecord> record(new TitleRecord);
-    record->name = HelpText::FromNarrow(name);
-    record->hxsFile = HelpText::FromNarrow(hxsFile);
-    record->hxiFile = HelpText::FromNarrow(hxiFile);
-    record->text4 = HelpText::FromNarrow(text4);
-    record->text5 = HelpText::FromNarrow(text5);
+    record->name = toText_(name);
+    record->hxsFile = toText_(hxsFile);
+    record->hxiFile = toText_(hxiFile);
+    record->text4 = toText_(text4);
+    record->text5 = toText_(text5);
     record->languageId = languageId;
     record->number2 = number2;
     record->number3 = number3;
@@ -127,7 +127,7 @@ void HelpRecordList::AppendFolder(uint32_t number, const std::string& folder1,
 {
     std::unique_ptr<FolderRecord> record(new FolderRecord);
     record->number = number;
-    record->folder1 = HelpText::FromNarrow(folder1);
-    record->folder2 = HelpText::FromNarrow(folder2);
+    record->folder1 = toText_(folder1);
+    record->folder2 = toText_(folder2);
     records_.push_back(std::move(record));
 }

@@ -18,7 +18,13 @@ public:
     // The version of a list that holds no file; such a list cannot be serialised.
     static constexpr int32_t kNotLoaded = -1;
 
-    explicit HelpRecordList(int32_t version = kNotLoaded) : version_(version) {}
+    // How the Append functions make a text of a narrow string.
+    typedef HelpText (*TextFromNarrow)(const std::string& narrow);
+
+    explicit HelpRecordList(int32_t version = kNotLoaded, TextFromNarrow toText = HelpText::FromNarrow)
+        : version_(version), toText_(toText)
+    {
+    }
 
     int32_t Version() const { return version_; }
 
@@ -45,7 +51,7 @@ public:
     const PluginRecord* AsPlugin(size_t index) const;
     void Erase(size_t index);
 
-    // Narrow strings are made into texts of one code unit per character.
+    // Narrow strings are made into texts by the list's TextFromNarrow.
     void AppendNamespace(const std::string& name, const std::string& collectionPath,
                          const std::string& description);
     void AppendPlugin(const std::string& name, const std::string& sharedText,
@@ -62,5 +68,6 @@ public:
 
 private:
     int32_t version_;
+    TextFromNarrow toText_;
     std::vector<std::unique_ptr<HelpRecord>> records_;
 };

@@ -1,11 +1,11 @@
 #include "help_registration.h"
 
 #include "help_record_list.h"
+#include "win32/code_page.h"
 #include "win32/file_system.h"
 #include "win32/handle.h"
 #include "win32/reg_key.h"
 
-#include <algorithm>
 
 namespace {
 
@@ -13,6 +13,15 @@ const char* const kNamespaceList = "nslist.hxl";
 const char* const kCollectionFile = "MS.VSCC.hxn";
 const int32_t kNamespaceFileVersion = 4;
 const uint32_t kEnglishUnitedStates = 1033;
+
+// The help system reads UTF-16: a folder named in the user's code page is handed over as the
+// characters it names, not as its bytes each taken for a character.
+HelpText AnsiHelpText(const std::string& ansi)
+{
+    HelpText text;
+    text.bytes = AnsiToUtf16Le(ansi);
+    return text;
+}
 
 // Where the registration tells what became of each file; nowhere when nobody asked.
 class Record {
@@ -49,7 +58,7 @@ bool EraseFirstNamed(HelpRecordList& list, const Entry* (HelpRecordList::*as)(si
 {
     for (size_t index = 0; index < list.Count(); ++index) {
         const Entry* entry = (list.*as)(index);
-        if (entry && entry->name.Narrow() == name) {
+        if (entry && entry->name.bytes == AnsiToUtf16Le(name)) {
             list.Erase(index);
             return record.Saved(list, path);
         }
@@ -91,30 +100,28 @@ bool RegisterHelp(HKEY machineRoot, const std::string& helpFolder,
                   const std::string& description, FileEvents* events)
 {
     Record record(events);
-    std::string folder = helpFolder;
-    if (!folder.empty() && folder.back() != '\\')
-        folder += '\\';
+    const std::string folder = WithTrailingBackslash(helpFolder);
     std::string dataFolder;
     if (!GetCommonHelpFolder(machineRoot, dataFolder) || !Exists(dataFolder)) {
         record.Add("help not registered, the machine has no help data folder", dataFolder);
         return true;
     }
 
-    HelpRecordList own(kNamespaceFileVersion);
+    HelpRecordList own(kNamespaceFileVersion, AnsiHelpText);
     own.AppendTitle(namespaceName, fileBase + ".HxS", fileBase + ".HxI", "", "",
                     kEnglishUnitedStates, 1, 1, 0, 0);
     own.AppendFolder(1, folder, folder);
     if (!record.Saved(own, dataFolder + namespaceName + ".hxn"))
         return false;
 
-    HelpRecordList namespaces;
+    HelpRecordList namespaces(HelpRecordList::kNotLoaded, AnsiHelpText);
     if (!record.Loaded(namespaces, dataFolder + kNamespaceList))
         return !Exists(dataFolder + kNamespaceList);
     namespaces.AppendNamespace(namespaceName, folder + fileBase + ".HxC", description);
     if (!record.Saved(namespaces, dataFolder + kNamespaceList))
         return false;
 
-    HelpRecordList collection;
+    HelpRecordList collection(HelpRecordList::kNotLoaded, AnsiHelpText);
     if (!record.Loaded(collection, dataFolder + kCollectionFile))
         return !Exists(dataFolder + kCollectionFile);
     for (size_t index = 0; index < collection.Count(); ++index) {
@@ -123,7 +130,7 @@ bool RegisterHelp(HKEY machineRoot, const std::string& helpFolder,
             continue;
         const HelpText sharedText = found->sharedText;
         std::string hxtPath = folder + fileBase + ".HxT";
-        std::replace(hxtPath.begin(), hxtPath.end(), '\\', '/');
+        ReplaceCharacters(hxtPath, '\\', '/', IsAnsiLeadByte);
         collection.AppendPlugin(namespaceName, sharedText, hxtPath, folder + fileBase + ".HxA");
         return record.Saved(collection, dataFolder + kCollectionFile);
     }

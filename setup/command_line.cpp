@@ -8,7 +8,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
-CommandLine ScanCommandLine(const char* text)
+CommandLine ScanCommandLine(const char* text, LeadByteTest isLead)
 {
     CommandLine result;
     if (!text)
@@ -32,11 +32,10 @@ CommandLine ScanCommandLine(const char* text)
 
     size_t argumentStart;
     if (end > start) {
-        // The character at end is a quote, blank, carriage return or NUL, never a backslash;
-        // the path's first character is not examined.
-        size_t k = end;
-        while (k > start && text[k] != '\\')
-            --k;
+        // The last backslash of the path, its first character not counted; the second byte of
+        // a double-byte character is no backslash.
+        const size_t last = FindLastCharacter(std::string(text + start, end - start), '\\', isLead);
+        const size_t k = last == std::string::npos ? start : start + last;
         if (k > start) {
             result.changeDirectory = true;
             result.directory.assign(text + start, k - start);

@@ -2,6 +2,8 @@
 // The scan of the process command line: the folder that holds the program, and the switch.
 // Platform-free: no Windows header here.
 
+#include "win32/ansi_text.h"
+
 #include <string>
 
 struct CommandLine {
@@ -10,4 +12,5 @@ struct CommandLine {
     bool uninstall = false;        // "/uninstall" occurs in the argument text
 };
 
-CommandLine ScanCommandLine(const char* text);
+// isLead: which bytes open a two-byte character in the code page of text.
+CommandLine ScanCommandLine(const char* text, LeadByteTest isLead);

@@ -120,7 +120,7 @@ bool ReadArgument(SetupOptions& options, const std::string& argument)
 // The rules of the Microsoft C runtime from Visual C++ 2008 on (msvcr90 and later, the UCRT):
 // inside a quoted part two double quotes give one literal quote and the quoted part goes on.
 // The older msvcrt.dll and CommandLineToArgvW end the quoted part after that quote.
-std::vector<std::string> SplitArguments(const char* commandLine)
+std::vector<std::string> SplitArguments(const char* commandLine, LeadByteTest isLead)
 {
     std::vector<std::string> arguments;
     const char* p = commandLine ? commandLine : "";
@@ -148,6 +148,11 @@ std::vector<std::string> SplitArguments(const char* commandLine)
         std::string argument;
         bool inQuotes = false;
         while (*p != '\0' && (inQuotes || !IsBlank(*p))) {
+            if (isLead(static_cast<unsigned char>(*p)) && p[1] != '\0') {
+                argument.append(p, 2);
+                p += 2;
+                continue;
+            }
             if (*p == '\\') {
                 size_t backslashes = 0;
                 while (*p == '\\') {
@@ -176,13 +181,13 @@ std::vector<std::string> SplitArguments(const char* commandLine)
     }
 }
 
-SetupOptions ReadOptions(const char* commandLine)
+SetupOptions ReadOptions(const char* commandLine, LeadByteTest isLead)
 {
     SetupOptions options;
-    const std::vector<std::string> arguments = SplitArguments(commandLine);
+    const std::vector<std::string> arguments = SplitArguments(commandLine, isLead);
     if (std::none_of(arguments.begin(), arguments.end(), IsNewOption)) {
         // Every line that worked before works as before, down to "x/uninstallnow".
-        options.uninstall = ScanCommandLine(commandLine).uninstall;
+        options.uninstall = ScanCommandLine(commandLine, isLead).uninstall;
         return options;
     }
 

@@ -3,6 +3,8 @@
 // A line without any of them keeps the legacy switch scan of command_line.h.
 // Platform-free: no Windows header here.
 
+#include "win32/ansi_text.h"
+
 #include <string>
 #include <vector>
 
@@ -21,10 +23,11 @@ struct SetupOptions {
     std::string logFile;    // /log=FILE
 };
 
-// The arguments after the program path, split as the C runtime splits them.
-std::vector<std::string> SplitArguments(const char* commandLine);
+// The arguments after the program path, split as the C runtime splits them: a lead byte and the
+// byte after it are one character (isLead), so that byte is never a backslash before a quote.
+std::vector<std::string> SplitArguments(const char* commandLine, LeadByteTest isLead);
 
-SetupOptions ReadOptions(const char* commandLine);
+SetupOptions ReadOptions(const char* commandLine, LeadByteTest isLead);
 
 // The usage text shown by /? and after a refused line; lines separated by "\n".
 extern const char* const SETUP_USAGE;

@@ -4,6 +4,7 @@
 #include "folder_guard.h"
 #include "options.h"
 #include "setup_ui.h"
+#include "win32/code_page.h"
 #include "win32/reg_key.h"
 #include "win32/system_functions.h"
 
@@ -42,7 +43,7 @@ void RunSetup(const SetupOptions& options, SetupUi& ui)
     RegKey uninstallKey;
     const std::string recordedFolder = LookupInstallFolder(HKEY_LOCAL_MACHINE, uninstallKey);
 
-    const CommandLine commandLine = ScanCommandLine(GetCommandLineA());
+    const CommandLine commandLine = ScanCommandLine(GetCommandLineA(), IsAnsiLeadByte);
     if (commandLine.changeDirectory)
         SetCurrentDirectoryA(commandLine.directory.c_str());
 

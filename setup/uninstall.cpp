@@ -8,6 +8,7 @@
 #include "remove_tree.h"
 #include "setup_ui.h"
 #include "vc_directories.h"
+#include "win32/code_page.h"
 #include "win32/file_system.h"
 #include "win32/reg_key.h"
 
@@ -29,7 +30,7 @@ std::string ProgramPath()
 std::string ProgramFolder()
 {
     const std::string program = ProgramPath();
-    const size_t slash = program.rfind('\\');
+    const size_t slash = FindLastCharacter(program, '\\', IsAnsiLeadByte);
     return slash == std::string::npos ? std::string() : program.substr(0, slash);
 }
 

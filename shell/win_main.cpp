@@ -2,6 +2,7 @@
 #include "options.h"
 #include "quiet_ui.h"
 #include "run_setup.h"
+#include "win32/code_page.h"
 #include "win32/handle.h"
 #include "win32/log_file.h"
 
@@ -54,7 +55,7 @@ int RunProgram(const SetupOptions& options, LogFile& log)
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     const char* commandLine = GetCommandLineA();
-    const SetupOptions options = ReadOptions(commandLine);
+    const SetupOptions options = ReadOptions(commandLine, IsAnsiLeadByte);
     // Opened before the run moves into the package, so that a relative name means what it
     // meant where the command was given.
     LogFile log(options.hasLog ? options.logFile : options.quiet ? DefaultLogPath() : std::string());

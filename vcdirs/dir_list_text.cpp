@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-std::string ListEntryText(const std::string& folder)
+std::string ListEntryText(const std::string& folder, LeadByteTest isLead)
 {
-    if (!folder.empty() && folder.back() == '\\')
+    if (EndsWithCharacter(folder, '\\', isLead))
         return folder.substr(0, folder.size() - 1);
     return folder;
 }
@@ -17,7 +17,8 @@ std::string ListKey(const std::string& listName)
     return listName + "=";
 }
 
-bool AddListEntry(std::string& text, const std::string& listName, const std::string& folder)
+bool AddListEntry(std::string& text, const std::string& listName, const std::string& folder,
+                  LeadByteTest isLead)
 {
     const std::size_t key = text.find(ListKey(listName));
     if (key == std::string::npos)
@@ -28,7 +29,7 @@ bool AddListEntry(std::string& text, const std::string& listName, const std::str
     std::string added;
     if (lineEnd > 0 && text[lineEnd - 1] != ';')
         added = ";";
-    added += ListEntryText(folder);
+    added += ListEntryText(folder, isLead);
     text.insert(lineEnd, added);
     return true;
 }
@@ -94,9 +95,9 @@ std::size_t RemoveWholeEntries(std::string& text, const std::string& entry)
 
 }  // namespace
 
-std::size_t RemoveListEntries(std::string& text, const std::string& folder)
+std::size_t RemoveListEntries(std::string& text, const std::string& folder, LeadByteTest isLead)
 {
-    const std::string entry = ListEntryText(folder);
+    const std::string entry = ListEntryText(folder, isLead);
     if (entry.empty() || entry.size() >= text.size())
         return 0;
     // The match lengths take one slot per byte of text: the narrowest type that holds them.

@@ -1,6 +1,7 @@
 #include "vc_directories.h"
 
 #include "dir_list_text.h"
+#include "win32/code_page.h"
 #include "win32/file_system.h"
 #include "win32/reg_key.h"
 #include "win32/safe_rewrite.h"
@@ -89,7 +90,7 @@ bool AddVcDirectory(const std::string& listName, const std::string& folder, File
 {
     // Without the list, or without the line end after it, the file is not rewritten at all.
     return EditEachSettingsFile(
-        [&](std::string& text) { return AddListEntry(text, listName, folder); }, events);
+        [&](std::string& text) { return AddListEntry(text, listName, folder, IsAnsiLeadByte); }, events);
 }
 
 bool RemoveVcDirectory(const std::string& folder, FileEvents* events)
@@ -97,7 +98,7 @@ bool RemoveVcDirectory(const std::string& folder, FileEvents* events)
     // A readable file is written back even when nothing was removed.
     return EditEachSettingsFile(
         [&](std::string& text) {
-            RemoveListEntries(text, folder);
+            RemoveListEntries(text, folder, IsAnsiLeadByte);
             return true;
         },
         events);

@@ -31,15 +31,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The plain removal cuts until no whole entry is left, one search from the start at a time.
     std::string fast = text;
     std::string plain = text;
-    Check(RemoveListEntries(fast, folder) == PlainRemoveEntries(plain, folder));
+    Check(RemoveListEntries(fast, folder, NoLeadBytes) == PlainRemoveEntries(plain, folder));
     Check(fast == plain);
 
     std::string added = text;
-    if (AddListEntry(added, listName, folder)) {
+    if (AddListEntry(added, listName, folder, NoLeadBytes)) {
         // Only bytes went in, the entry and perhaps a separator, all at one place: the text
         // around them is the old text.
         const std::size_t grown = added.size() - text.size();
-        const std::size_t entry = ListEntryText(folder).size();
+        const std::size_t entry = ListEntryText(folder, NoLeadBytes).size();
         Check(grown == entry || grown == entry + 1);
         const std::size_t same =
             std::mismatch(text.begin(), text.end(), added.begin()).first - text.begin();

@@ -1,3 +1,4 @@
+#include "code_pages.h"
 #include "command_line.h"
 #include "options.h"
 
@@ -37,10 +38,30 @@ TEST(ScanCommandLine, GivesFolderAndSwitch)
 {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.line ? c.line : "(null)");
-        const CommandLine result = ScanCommandLine(c.line);
+        const CommandLine result = ScanCommandLine(c.line, NoLeadBytes);
         EXPECT_EQ(result.changeDirectory, c.directory != nullptr);
         EXPECT_EQ(result.directory, c.directory ? c.directory : "");
         EXPECT_EQ(result.uninstall, c.uninstall);
+    }
+}
+
+// In code page 932 the second byte of "表" (95 5C) is no backslash: the program's folder ends
+// at the last backslash character.
+TEST(ScanCommandLine, WalksTheProgramPathByCharacters)
+{
+    const struct {
+        const char* line;
+        const char* directory;
+    } cases[] = {
+        {"\"C:\\Pkg\\\x95\x5C.exe\" /uninstall", "C:\\Pkg"},
+        {"C:\\\x83\x5C\\\x95\x5Csetup.exe", "C:\\\x83\x5C"},
+        {"\"\x95\x5Csetup.exe\"", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const CommandLine result = ScanCommandLine(c.line, Cp932Lead);
+        EXPECT_EQ(result.changeDirectory, c.directory != nullptr);
+        EXPECT_EQ(result.directory, c.directory ? c.directory : "");
     }
 }
 
@@ -117,7 +138,31 @@ TEST(ReadOptions, ReadsEachLineAsTheRuntimeSplitsIt)
 {
     for (const OptionsCase& c : kOptionsCases) {
         SCOPED_TRACE(c.line ? c.line : "(null)");
-        EXPECT_EQ(Describe(ReadOptions(c.line)), c.expected);
+        EXPECT_EQ(Describe(ReadOptions(c.line, NoLeadBytes)), c.expected);
+    }
+}
+
+// Code page 932: a trail byte 5C before a quote is no backslash before a quote; a lead byte at
+// the very end is a character of its own. In 1252 the same bytes are two characters.
+TEST(ReadOptions, SplitsDoubleByteCharactersWhole)
+{
+    const std::string hyou = "\x95\x5C";
+    const struct {
+        std::string line;
+        bool cp932;
+        std::string expected;
+    } cases[] = {
+        {"setup.exe /quiet \"/dir=C:\\" + hyou + "\" \"/log=C:\\" + hyou + "\"", true,
+         "extended quiet dir=[C:\\" + hyou + "] log=[C:\\" + hyou + "]"},
+        {"setup.exe \"/dir=C:\\" + hyou + "\\\\\" /quiet", true,
+         "extended quiet dir=[C:\\" + hyou + "\\]"},
+        {"setup.exe /dir=C:\\a\x95", true, "extended dir=[C:\\a\x95]"},
+        {"setup.exe \"/dir=C:\\" + hyou + "\" /quiet", false,
+         "extended dir=[C:\\\x95\" /quiet]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(Describe(ReadOptions(c.line.c_str(), c.cp932 ? Cp932Lead : NoLeadBytes)), c.expected);
     }
 }
 

@@ -1,3 +1,4 @@
+#include "code_pages.h"
 #include "dir_list_text.h"
 
 #include <gtest/gtest.h>
@@ -55,9 +56,9 @@ TEST(DirListText, GivesExactText)
         SCOPED_TRACE(c.text);
         std::string text = c.text;
         if (c.list)
-            EXPECT_EQ(AddListEntry(text, c.list, c.folder), c.count != 0);
+            EXPECT_EQ(AddListEntry(text, c.list, c.folder, NoLeadBytes), c.count != 0);
         else
-            EXPECT_EQ(RemoveListEntries(text, c.folder), c.count);
+            EXPECT_EQ(RemoveListEntries(text, c.folder, NoLeadBytes), c.count);
         EXPECT_EQ(text, c.expected);
     }
 }
@@ -75,8 +76,23 @@ TEST(DirListText, LongFolderAndManyEntries)
         }
         text += folder + "\r\n";
         expected += "\r\n";
-        EXPECT_EQ(RemoveListEntries(text, folder), 51u);
+        EXPECT_EQ(RemoveListEntries(text, folder, NoLeadBytes), 51u);
         EXPECT_EQ(text, expected);
+    }
+}
+
+// In code page 932 a folder may end in the trail byte 5C of "表" (95 5C): that is no trailing
+// backslash, and the entry keeps it; a real one after it goes.
+TEST(DirListText, KeepsTheLastDoubleByteCharacterWhole)
+{
+    const std::string folder = "C:\\\x83\x5C\\\x95\x5C";
+    for (const std::string& typed : {folder, folder + "\\"}) {
+        EXPECT_EQ(ListEntryText(typed, Cp932Lead), folder);
+        std::string text = "Include Dirs=A\r\n";
+        EXPECT_TRUE(AddListEntry(text, "Include Dirs", typed, Cp932Lead));
+        EXPECT_EQ(text, "Include Dirs=A;" + folder + "\r\n");
+        EXPECT_EQ(RemoveListEntries(text, typed, Cp932Lead), 1u);
+        EXPECT_EQ(text, "Include Dirs=A;\r\n");
     }
 }
 
