@@ -113,7 +113,7 @@ wine_diagnosis() {
 install_packages() {
     decide_wine_mode
     local packages=(cmake make g++ clang libclang-rt-14-dev googletest g++-mingw-w64-i686
-                    wine64 xvfb xauth x11-apps netpbm zip unzip)
+                    wine64 xvfb xauth x11-apps netpbm zip unzip locales)
     if [ "$QUILLON_MODE" = win64 ]; then
         packages+=(g++-mingw-w64-x86-64)
     else
@@ -124,7 +124,10 @@ install_packages() {
     for p in "${packages[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
-    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ ${#missing[@]} -eq 0 ]; then
+        make_locales
+        return
+    fi
     echo "Installing: ${missing[*]}"
     if [ "$QUILLON_MODE" = win32 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
         as_root dpkg --add-architecture i386
@@ -133,6 +136,20 @@ install_packages() {
     run_logged "$log" as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
     run_logged "$log" as_root env DEBIAN_FRONTEND=noninteractive \
         apt-get install -y -q --no-install-recommends "${missing[@]}"
+    make_locales
+}
+
+# The locales of the code pages the road tests run in: Wine takes the ANSI code page from LANG
+# (ja_JP.UTF-8: 932, fr_FR.UTF-8: 1252) and converts file names through the host's locale, which
+# must exist for that.
+QUILLON_LOCALES="ja_JP fr_FR"
+make_locales() {
+    local name
+    for name in $QUILLON_LOCALES; do
+        locale -a 2>/dev/null | grep -qx "$name.utf8" && continue
+        echo "Making the locale $name.UTF-8"
+        run_logged "${TMPDIR:-/tmp}/quillon-localedef.log" as_root localedef -i "$name" -f UTF-8 "$name.UTF-8"
+    done
 }
 
 # Wine ignores the read-only attribute for root, so Wine runs as an ordinary user: as root,

@@ -163,29 +163,60 @@ std::string AliceSettingsWith(const std::string& folder)
     return text;
 }
 
-// The help registration files as an install into folder leaves them; help is folder\Help\.
-std::string NamespaceListWith(const std::string& help)
+// A text of a help file holding the characters of text: its byte count, then UTF-16LE.
+std::string Utf16HelpText(const std::u16string& text)
+{
+    std::string bytes = HelpU32(static_cast<unsigned>(text.size() * 2));
+    for (const char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+// The characters of an ASCII text.
+std::u16string Ascii16(const std::string& ascii)
+{
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+// The help registration files as an install into a folder leaves them; help is the folder's
+// characters followed by \Help\.
+std::string NamespaceListWith(const std::u16string& help)
 {
     return SampleNamespaceList() +
-           HelpRecord(2, HelpText("Quillon") + HelpText(help + "Quillon.HxC") + HelpText("Quillon library help"));
+           HelpRecord(2, HelpText("Quillon") + Utf16HelpText(help + u"Quillon.HxC") +
+                             HelpText("Quillon library help"));
 }
 
-std::string CollectionWith(const std::string& help)
+std::string CollectionWith(const std::u16string& help)
 {
-    std::string hxt = help + "Quillon.HxT";
-    std::replace(hxt.begin(), hxt.end(), '\\', '/');
+    std::u16string hxt = help + u"Quillon.HxT";
+    std::replace(hxt.begin(), hxt.end(), u'\\', u'/');
     return SampleCollectionFile() +
-           HelpRecord(4, HelpText("Quillon") + HelpText("MS.VSCC.2003") + HelpText(hxt) +
-                             HelpText(help + "Quillon.HxA"));
+           HelpRecord(4, HelpText("Quillon") + HelpText("MS.VSCC.2003") + Utf16HelpText(hxt) +
+                             Utf16HelpText(help + u"Quillon.HxA"));
 }
 
-std::string NamespaceFileFor(const std::string& help)
+std::string NamespaceFileFor(const std::u16string& help)
 {
     return HelpHeader(4) +
            HelpRecord(5, HelpText("Quillon") + HelpText("Quillon.HxS") + HelpText("Quillon.HxI") +
                              HelpText("") + HelpText("") + HelpU32(1033) + HelpU32(1) + HelpU32(1) +
                              HelpU32(0) + HelpU32(0) + HelpU32(0)) +
-           HelpRecord(6, HelpU32(1) + HelpText(help) + HelpText(help));
+           HelpRecord(6, HelpU32(1) + Utf16HelpText(help) + Utf16HelpText(help));
+}
+
+// The folder as typed, without its trailing backslashes; the second byte of a double-byte
+// character of the ANSI code page is no backslash.
+std::string WithoutTrailingBackslashes(const std::string& typed)
+{
+    std::string folder = typed;
+    while (!folder.empty() && CharPrevA(folder.c_str(), folder.c_str() + folder.size()) ==
+                                  folder.c_str() + folder.size() - 1 &&
+           folder.back() == '\\')
+        folder.pop_back();
+    return folder;
 }
 
 class Road : public ::testing::Test {
@@ -306,10 +337,12 @@ protected:
 
     // ideRoot: the IDE version the entry records; its wizard folders get ours, unless the
     // version lacks them (then none does).
-    void ExpectInstalledInto(const std::string& typed, const char* ideRoot, bool wizards = true)
+    // typedText: the characters of typed, when it is not ASCII.
+    void ExpectInstalledInto(const std::string& typed, const char* ideRoot, bool wizards = true,
+                             std::u16string typedText = std::u16string())
     {
-        const std::string folder = typed.substr(0, typed.find_last_not_of('\\') + 1);
-        const std::string help = typed + "\\Help\\";
+        const std::string folder = WithoutTrailingBackslashes(typed);
+        const std::u16string help = (typedText.empty() ? Ascii16(typed) : typedText) + u"\\Help\\";
         EXPECT_EQ(SnapshotTree(folder), SnapshotTree(kPackage + "\\Quillon"));
         EXPECT_EQ(ReadFileBytes(kUserSettings), UserSettingsWith(folder));
         EXPECT_EQ(ReadFileBytes(kAliceSettings), AliceSettingsWith(folder));
@@ -658,7 +691,7 @@ TEST_F(Road, HeldFilesMakeTheUninstallIncompleteAndThePackageFinishesIt)
               Messages{kIncomplete + "help not unregistered\ndirectory lists not updated"});
     EXPECT_EQ(ReadFileBytes(kAliceSettings), AliceSettingsWith(kDefaultFolder));
     EXPECT_EQ(ReadFileBytes(kUserSettings), UserSettingsWith(""));
-    EXPECT_EQ(ReadFileBytes(list), NamespaceListWith(kDefaultFolder + "\\Help\\"));
+    EXPECT_EQ(ReadFileBytes(list), NamespaceListWith(Ascii16(kDefaultFolder + "\\Help\\")));
     Restart();
     EXPECT_FALSE(FolderExists(kDefaultFolder));
     // A script is told the same by the exit code.
@@ -937,6 +970,99 @@ TEST_F(Road, RefusedRunsAndASecondSetupChangeNothing)
         EXPECT_EQ(SnapshotMachine(), before_);
     }
     EXPECT_EQ(SnapshotTree("C:\\Tools"), (Tree{{"tool.exe", "mine"}}));
+}
+
+// Names as a user of a code page types them (its ANSI bytes) and the characters they are. In
+// 932 the last character of each name ends in the byte 5C, which is also a backslash's.
+struct CodePageNames {
+    UINT codePage;
+    std::string parent;          // an existing folder
+    std::string last;            // one character
+    std::u16string parentText;   // the characters of parent
+    std::u16string lastText;
+    std::string profile;         // a user's profile folder
+};
+const CodePageNames kCodePages[] = {
+    // C:\ソフト, 表; C:\users\ソ
+    {932, "C:\\\x83\x5C\x83\x74\x83\x67", "\x95\x5C", u"C:\\ソフト", u"表", "C:\\users\\\x83\x5C"},
+    // C:\Données, €; C:\users\Œ: bytes 80-9F, which widened alone would be control characters
+    {1252, "C:\\Donn\xE9" "es", "\x80", u"C:\\Données", u"€", "C:\\users\\\x8C"},
+};
+
+// A folder named in the user's code page, ending in such a character, for a user whose profile
+// folder is named so too: every file goes inside it, nothing beside it; the entry, the lists and
+// the log name it exactly as typed, and the help files name its characters. A person's install
+// with the recorded uninstall, then a script's with quoted values and the quiet uninstall. ctest
+// runs this in code pages 932 and 1252 (LANG=ja_JP.UTF-8, fr_FR.UTF-8).
+TEST_F(Road, FoldersNamedInTheUsersCodePageInstallAndUninstallExactly)
+{
+    const CodePageNames* names = nullptr;
+    for (const CodePageNames& candidate : kCodePages)
+        if (candidate.codePage == GetACP())
+            names = &candidate;
+    ASSERT_TRUE(names) << "code page " << GetACP() << ": run by ctest with LANG set";
+    const std::string folder = names->parent + "\\" + names->last;
+    const std::u16string folderText = names->parentText + u"\\" + names->lastText;
+    const std::string log = "C:\\log" + names->last;
+    const std::string user = "S-1-5-21-0-0-0-1009";
+    // Whatever an earlier run left, and this one leaves, goes.
+    const struct Sweep {
+        const CodePageNames& names;
+        std::string log, user;
+        Sweep(const CodePageNames& n, std::string l, std::string u) : names(n), log(l), user(u) { Clean(); }
+        ~Sweep() { Clean(); }
+        void Clean() const
+        {
+            DeleteFileA(log.c_str());
+            DeleteTreeForTest(names.parent);
+            DeleteTreeForTest(names.profile);
+            SHDeleteKeyA(HKEY_USERS, user.c_str());
+        }
+    } sweep(*names, log, user);
+    ASSERT_TRUE(CreateDirectoryA(names->parent.c_str(), nullptr));
+    const std::string local = names->profile + "\\AppData\\Local";
+    const std::string settings = local + "\\Microsoft\\VisualStudio\\7.0\\VCComponents.dat";
+    const std::string shellFolders = user + "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    ASSERT_EQ(SetRegistryValue(HKEY_USERS, shellFolders, "Local AppData", REG_SZ, local + '\0'), ERROR_SUCCESS);
+    ASSERT_EQ(SHCreateDirectoryExA(nullptr, (local + "\\Microsoft\\VisualStudio\\7.0").c_str(), nullptr), ERROR_SUCCESS);
+    WriteFileBytes(settings, SAMPLE_VCCOMPONENTS);
+    // What the parent holds: the install folder and everything in it, under its own name.
+    Tree installed;
+    for (const auto& entry : SnapshotTree(kPackage + "\\Quillon"))
+        installed[names->last + "\\" + entry.first] = entry.second;
+    installed[names->last + "\\"] = "";
+    const auto expectInstalled = [&] {
+        ExpectInstalledInto(folder, kIde71, true, folderText);
+        EXPECT_EQ(SnapshotTree(names->parent), installed);
+        EXPECT_EQ(ReadFileBytes(settings), UserSettingsWith(folder));
+    };
+
+    const Outcome person = Install({folder.c_str()});
+    EXPECT_EQ(person.messages, Messages{kInstalled});
+    expectInstalled();
+    EXPECT_EQ(Uninstall().messages, Messages{kUninstalled});
+    Restart();
+    EXPECT_EQ(SnapshotTree(names->parent), Tree{});
+    EXPECT_EQ(ReadFileBytes(settings), UserSettingsWith(""));
+
+    WriteFileBytes(settings, SAMPLE_VCCOMPONENTS);
+    const std::string exe = kPackage + "\\setup.exe";
+    const QuietOutcome script =
+        RunQuiet(exe, "/quiet \"/dir=" + folder + "\" \"/log=" + log + "\"", log);
+    EXPECT_EQ(script.exitCode, 0u);
+    expectInstalled();
+    ExpectLogHolds(script.log, {"install folder: " + folder, "entry value InstallDir = " + folder,
+                                "end: Quillon installed successfully", "exit code 0"});
+    const std::string command = UninstallValue("QuietUninstallString");
+    const size_t close = command.find('"', 1);
+    EXPECT_EQ(RunQuiet(command.substr(1, close - 1),
+                       command.substr(close + 2, command.size() - close - 3) + " \"/log=" + log + "\"", log)
+                  .exitCode,
+              0u);
+    Restart();
+    EXPECT_EQ(SnapshotTree(names->parent), Tree{});
+    EXPECT_EQ(ReadFileBytes(settings), UserSettingsWith(""));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
 }
 
 }  // namespace
