@@ -1,6 +1,7 @@
 #include "copy_tree.h"
 
 #include "find_entries.h"
+#include "remove_tree.h"
 
 #include "win32/code_page.h"
 
@@ -37,12 +38,15 @@ unsigned CopyFolderLevel(const std::string& source, const std::string& destinati
                          CopyReport& report)
 {
     unsigned failed = 0;
-    CreateDirectoryA(destination.substr(0, destination.empty() ? 0 : destination.size() - 1).c_str(),
-                     nullptr);
+    const std::string folder = destination.substr(0, destination.empty() ? 0 : destination.size() - 1);
+    if (CreateDirectoryA(folder.c_str(), nullptr))
+        report.made.push_back(destination);
 
     std::vector<std::string> files;
     FindEntries((source + "*.*").c_str(), files, FilesOnly);
     for (const std::string& name : files) {
+        if (report.stopped)
+            return failed;
         const std::string target = destination + name;
         ++report.files;
         if (!CopyFileA((source + name).c_str(), target.c_str(), FALSE)) {
@@ -52,11 +56,26 @@ unsigned CopyFolderLevel(const std::string& source, const std::string& destinati
                 AddEvent(&report.notCopied, "not copied", target, error);
                 continue;
             }
+        } else {
+            report.made.push_back(target);
         }
         report.bytes += FileBytes(target);
+        if (report.listener && !report.listener->FileCopied(report.bytes))
+            report.stopped = true;
     }
 
     for (const std::string& name : Subfolders(source))
-        failed += CopyFolderLevel(source + name + "\\", destination + name + "\\", report);
+        if (!report.stopped)
+            failed += CopyFolderLevel(source + name + "\\", destination + name + "\\", report);
     return failed;
+}
+
+void UndoCopy(const CopyReport& report, FileEvents* events)
+{
+    for (auto made = report.made.rbegin(); made != report.made.rend(); ++made) {
+        if (EndsWithCharacter(*made, '\\', IsAnsiLeadByte))
+            RemoveEmptyFolder(made->substr(0, made->size() - 1), events);
+        else
+            RemoveFile(*made, ClearReadOnlyFiles, events);
+    }
 }

@@ -4,14 +4,34 @@
 #include "win32/file_event.h"
 
 #include <string>
+#include <vector>
+
+// Hears of each file the copy puts in place, and may stop the copy before the next one.
+class CopyListener {
+public:
+    virtual ~CopyListener() = default;
+    // bytes: the size of the files in place so far. False stops the copy.
+    virtual bool FileCopied(unsigned long long bytes) = 0;
+};
 
 // What a copy did: every file of the source tree is either in place afterwards (copied, or a
-// read-only file already there, kept on purpose) or listed as not copied.
+// read-only file already there, kept on purpose) or listed as not copied, unless the listener
+// stopped the copy.
 struct CopyReport {
     unsigned files = 0;             // files in the source tree
     unsigned long long bytes = 0;   // the size of the files in place
     FileEvents notCopied;           // with the copy's error code
+    CopyListener* listener = nullptr;
+    bool stopped = false;           // the listener stopped the copy
+    // The folders the copy created (with a trailing backslash) and the files it wrote, in order.
+    std::vector<std::string> made;
 };
+
+// Takes away what the copy made, newest first: the files it wrote (read-only ones too) and the
+// folders it created, once empty; for a copy into a folder of the program's own, where every
+// file written is one the copy brought. events, when given, receive each path as
+// RemoveFolderTree's do.
+void UndoCopy(const CopyReport& report, FileEvents* events);
 
 // Returns the number of files that could not be copied; report, when given, is added to.
 unsigned CopyFolderTree(const std::string& source, const std::string& destination,

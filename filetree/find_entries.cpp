@@ -16,6 +16,24 @@ private:
     std::vector<std::string>* names_;
 };
 
+// Adds up the sizes of the entries, and keeps the names of the folders among them.
+class SizeCollector {
+public:
+    void operator()(const WIN32_FIND_DATAA& entry)
+    {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            const std::string name = entry.cFileName;
+            if (name != "." && name != "..")
+                folders.push_back(name);
+        } else {
+            bytes += (static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+        }
+    }
+
+    unsigned long long bytes = 0;
+    std::vector<std::string> folders;
+};
+
 // One open search and its current entry record; closes the search when it goes.
 class FindHandle {
 public:
@@ -26,7 +44,8 @@ public:
     }
 
     // Hands every entry that the filter accepts to the consumer, starting with the first one.
-    void ForEachEntry(NameCollector& consumer, EntryFilter filter)
+    template <typename Consumer>
+    void ForEachEntry(Consumer& consumer, EntryFilter filter)
     {
         if (!search_.IsOpen())
             return;
@@ -62,4 +81,15 @@ std::vector<std::string> Subfolders(const std::string& folder)
                                [](const std::string& name) { return name == "." || name == ".."; }),
                 names.end());
     return names;
+}
+
+unsigned long long TreeBytes(const std::string& folder)
+{
+    FindHandle search;
+    search.Open((folder + "*.*").c_str());
+    SizeCollector sizes;
+    search.ForEachEntry(sizes, AnyEntry);
+    for (const std::string& name : sizes.folders)
+        sizes.bytes += TreeBytes(folder + name + "\\");
+    return sizes.bytes;
 }

@@ -105,6 +105,12 @@ void RemoveFile(const std::string& path, ReadOnlyFiles readOnly, FileEvents* eve
     record.Outcome(DeleteFileClearingReadOnly(path, readOnly), path, LookUpMoveFileEx());
 }
 
+void RemoveEmptyFolder(const std::string& folder, FileEvents* events)
+{
+    Record record(events);
+    RemoveOrSchedule(folder, LookUpMoveFileEx(), record);
+}
+
 bool AnyNotRemoved(const FileEvents& events)
 {
     for (const FileEvent& event : events)

@@ -22,5 +22,8 @@ bool RemoveFolderTree(const std::string& folder, ReadOnlyFiles readOnly = KeepRe
 // Removes one file as RemoveFolderTree removes each one, its event going to events.
 void RemoveFile(const std::string& path, ReadOnlyFiles readOnly, FileEvents* events);
 
+// Removes one folder if it is empty (a link, as a link), as RemoveFolderTree removes each one.
+void RemoveEmptyFolder(const std::string& folder, FileEvents* events);
+
 // Whether any of events is a file or folder that neither went nor waits for the restart.
 bool AnyNotRemoved(const FileEvents& events);

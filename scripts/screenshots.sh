@@ -1,6 +1,6 @@
 #!/bin/bash
 # Takes a picture of every window setup.exe shows (the install folder dialog, the folder browser,
-# the error box, the progress window and the three closing message boxes) under Wine in a
+# the error box, the progress window, its Cancel question and the three closing message boxes) under Wine in a
 # virtual X display, on the sample machine, and writes them as PNG files into docs/.
 #
 #   scripts/screenshots.sh            builds in build/win32, or build/win64 where this host runs
@@ -29,8 +29,8 @@ give_to_wine_user "$work" "$build"
 in_display "$PWD/$work/prefix" bash tools/screenshot/shoot.sh "$build" "$work/out" "$work/zorder.exe"
 
 mkdir -p docs
-for picture in install-folder-dialog folder-browser error-cannot-create-folder progress installed \
-               aborted uninstalled; do
+for picture in install-folder-dialog folder-browser error-cannot-create-folder progress \
+               cancel-question installed aborted uninstalled; do
     cp "$work/out/$picture.png" "docs/$picture.png"
 done
 echo "Pictures in docs/: $(cd docs && ls ./*.png | tr '\n' ' ')"

@@ -5,6 +5,7 @@
 #include "find_entries.h"
 #include "folder_guard.h"
 #include "help_registration.h"
+#include "remove_tree.h"
 #include "ide_layout.h"
 #include "setup_ui.h"
 #include "vc_directories.h"
@@ -87,10 +88,18 @@ bool RestartDeletesWithin(const std::string& folder)
     return false;
 }
 
+// The folder an install goes into, and what it was before.
+struct InstallFolder {
+    std::string path;
+    bool created = false;        // this run made it
+    bool earlierInstall = false;  // the recorded install folder, holding files already
+};
+
 // Creates the chosen folder if need be and says why it cannot be the install folder; empty
 // when it can. A folder created here and then refused is removed again.
-std::string PrepareInstallFolder(const std::string& folder, const std::string& recordedFolder)
+std::string PrepareInstallFolder(InstallFolder& chosen, const std::string& recordedFolder)
 {
+    const std::string& folder = chosen.path;
     const std::string normalized = NormalizeFolder(folder);
     // A relative path would be created inside the package, and the uninstall could never find it.
     if (normalized.empty())
@@ -115,22 +124,77 @@ std::string PrepareInstallFolder(const std::string& folder, const std::string& r
                   folder + "\nRestart the computer, then install again.";
     if (!refusal.empty() && created)
         RemoveDirectoryA(folder.c_str());
+    chosen.created = created;
+    chosen.earlierInstall = hadEntries;
     return refusal;
 }
 
 // Asks until a folder is ready; false when none is given any more.
 bool ChooseInstallFolder(const std::string& recordedFolder, const std::string& proposal,
-                         SetupUi& ui, std::string& installFolder)
+                         SetupUi& ui, InstallFolder& installFolder)
 {
     for (;;) {
-        if (!ui.AskFolder(proposal, installFolder))
+        if (!ui.AskFolder(proposal, installFolder.path))
             return false;
         const std::string refusal = PrepareInstallFolder(installFolder, recordedFolder);
         if (refusal.empty())
             return true;
-        ui.Note({"install folder given: ", installFolder});
+        ui.Note({"install folder given: ", installFolder.path});
         ui.Refuse(refusal);
     }
+}
+
+// The bar's share of the library copy; each short step after it adds kShortStep.
+const unsigned kCopyShare = 900;
+const unsigned kShortStep = 25;
+
+// Moves the bar with the bytes of the library copied and hands on a person's cancel.
+class CopyProgress : public CopyListener {
+public:
+    CopyProgress(SetupUi& ui, unsigned long long total, bool cancellable)
+        : ui_(ui), total_(total), cancellable_(cancellable)
+    {
+    }
+
+    bool FileCopied(unsigned long long bytes) override
+    {
+        const unsigned shown =
+            total_ ? static_cast<unsigned>(kCopyShare * (bytes < total_ ? bytes : total_) / total_) : 0;
+        if (shown != shown_)
+            ui_.ShowProgress(shown_ = shown);
+        return !(cancellable_ && ui_.Cancelled());
+    }
+
+private:
+    SetupUi& ui_;
+    unsigned long long total_;
+    bool cancellable_;
+    unsigned shown_ = 0;
+};
+
+// Copies the library into the install folder. A person may cancel while it runs, unless it
+// replaces an earlier install's files: then everything this run made is taken away again and
+// the function returns false.
+bool CopyLibrary(const InstallFolder& installFolder, CopyReport& copy, SetupUi& ui)
+{
+    const bool cancellable = !installFolder.earlierInstall;
+    ui.Step(cancellable ? "Copying the library files"
+                        : "Copying the library files over the earlier install (this cannot be cancelled)",
+            cancellable);
+    // One more walk of the package, for the size of the whole.
+    CopyProgress progress(ui, TreeBytes("Quillon\\"), cancellable);
+    copy.listener = &progress;
+    CopyFolderTree("Quillon", installFolder.path, &copy);
+    copy.listener = nullptr;
+    if (!copy.stopped)
+        return true;
+    FileEvents undone;
+    UndoCopy(copy, &undone);
+    if (installFolder.created)
+        RemoveEmptyFolder(installFolder.path, &undone);
+    ui.Note("cancelled: what this run copied and made is taken away");
+    ui.Note(undone);
+    return false;
 }
 
 // Copies the wizard into the first version, highest first, that has both wizard folders.
@@ -199,39 +263,50 @@ bool SetIdentity(const RegKey& key, const std::string& identity, SetupUi& ui)
 
 void RunInstall(const std::string& recordedFolder, const std::string& proposal, SetupUi& ui)
 {
-    std::string installFolder;
-    if (!ChooseInstallFolder(recordedFolder, proposal, ui, installFolder)) {
+    InstallFolder chosen;
+    if (!ChooseInstallFolder(recordedFolder, proposal, ui, chosen)) {
         ui.Finish(SetupOutcome());
         return;
     }
+    const std::string& installFolder = chosen.path;
     ui.Note({"install folder: ", installFolder});
 
     CopyReport copy;
-    CopyFolderTree("Quillon", installFolder, &copy);
+    if (!CopyLibrary(chosen, copy, ui)) {
+        ui.Finish(SetupOutcome());
+        return;
+    }
     const unsigned long long libraryBytes = copy.bytes;
 
+    ui.Step("Copying the wizard files");
     RegKey visualStudio;
     visualStudio.Open(HKEY_LOCAL_MACHINE, VISUAL_STUDIO_KEY, KEY_READ);
     const std::string ideFolder = InstallWizard(visualStudio, copy, ui);
+    ui.ShowProgress(kCopyShare + kShortStep);
     const unsigned long notCopied = static_cast<unsigned long>(copy.notCopied.size());
     ui.Note("files copied: " + std::to_string(copy.files - notCopied) + " of " +
             std::to_string(copy.files));
     ui.Note(copy.notCopied);
 
+    ui.Step("Registering the help");
     FileEvents help;
     UnregisterHelp("Quillon", &help);
     const bool helpRegistered =
         RegisterHelp(installFolder + "\\Help", "Quillon", "Quillon", "Quillon library help", &help);
     ui.Note(help);
+    ui.ShowProgress(kCopyShare + 2 * kShortStep);
 
     // Each edit runs whatever the one before it did.
+    ui.Step("Updating the directory lists");
     FileEvents settings;
     bool listsUpdated = RemoveVcDirectory(recordedFolder, &settings);
     listsUpdated = AddVcDirectory("Include Dirs", installFolder, &settings) && listsUpdated;
     listsUpdated = AddVcDirectory("Library Dirs", installFolder, &settings) && listsUpdated;
     ui.Note(settings);
+    ui.ShowProgress(kCopyShare + 3 * kShortStep);
 
     // Written even after failures, so that the uninstall can clean up.
+    ui.Step("Writing the uninstall entry");
     RegKey entry;
     bool entryWritten =
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, const_cast<char*>(""),
@@ -254,6 +329,8 @@ void RunInstall(const std::string& recordedFolder, const std::string& proposal, 
                              ui) && entryWritten;
     entryWritten = SetNumber(entry, "NoModify", 1, ui) && entryWritten;
     entryWritten = SetNumber(entry, "NoRepair", 1, ui) && entryWritten;
+
+    ui.ShowProgress(kCopyShare + 4 * kShortStep);
 
     SetupOutcome outcome;
     outcome.code = CMD_INSTALLED;

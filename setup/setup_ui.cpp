@@ -34,6 +34,12 @@ void SetupUi::Note(const FileEvents& events)
         Note(DescribeEvent(event));
 }
 
+void SetupUi::Step(const char* text, bool cancellable)
+{
+    Note(std::string("step: ") + text);
+    ShowStep(text, cancellable);
+}
+
 void SetupUi::Refuse(const std::string& reason)
 {
     Note("folder refused: " + OneLine(reason));

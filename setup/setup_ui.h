@@ -37,12 +37,21 @@ public:
     // The end of the run, exactly once; logged, then shown.
     void Finish(const SetupOutcome& outcome);
 
+    // A step of the run begins ("Copying the library files"): logged, then shown. The text lives
+    // as long as the program. cancellable: the person may stop the run during this step.
+    void Step(const char* text, bool cancellable = false);
+    // How far the run is, in thousandths of the whole; shown only.
+    virtual void ShowProgress(unsigned thousandths) { (void)thousandths; }
+    // Whether the person asked to stop the cancellable step in hand; asked between files.
+    virtual bool Cancelled() { return false; }
+
     // One event of the run, for the log; or what a service did, one line per file.
     void Note(const std::string& line);
     void Note(std::initializer_list<std::string_view> parts);  // one line, joined
     void Note(const FileEvents& events);
 
 protected:
+    virtual void ShowStep(const char* text, bool cancellable) { (void)text, (void)cancellable; }
     virtual void ShowRefusal(const std::string& reason) = 0;
     virtual void ShowEnd(const SetupOutcome& outcome) = 0;
 

@@ -109,15 +109,20 @@ void RunUninstall(const std::string& recordedFolder, SetupUi& ui)
 
     ui.Note({"install folder: ", recordedFolder, " (", ClaimText(claim), ")"});
 
+    ui.Step("Removing the help");
     FileEvents help;
     const bool helpRemoved = UnregisterHelp("Quillon", &help);
     ui.Note(help);
+    ui.ShowProgress(200);
+    ui.Step("Removing the directory list entries");
     FileEvents settings;
     const bool listsUpdated = claim == NOT_OURS || RemoveVcDirectory(recordedFolder, &settings);
     ui.Note(settings);
+    ui.ShowProgress(400);
 
     // The wizard files are ours alone (only our names are taken), so a read-only copy from
     // read-only media goes too.
+    ui.Step("Removing the wizard files");
     FileEvents removal;
     if (!ideFolder.empty()) {
         RemoveFolderTree(OurWizardFolder(ideFolder), ClearReadOnlyFiles, &removal);
@@ -128,12 +133,15 @@ void RunUninstall(const std::string& recordedFolder, SetupUi& ui)
             RemoveFile(projects + name, ClearReadOnlyFiles, &removal);
     }
     const bool wizardsRemoved = !AnyNotRemoved(removal);
+    ui.ShowProgress(600);
 
     // The install folder is wholly ours (the install took only a new or empty one), so its
     // read-only files go too: the restart could not delete them.
+    ui.Step("Removing the library files");
     if (claim == OURS)
         RemoveFolderTree(recordedFolder, ClearReadOnlyFiles, &removal);
     ui.Note(removal);
+    ui.ShowProgress(900);
 
     SetupOutcome outcome;
     outcome.code = CMD_UNINSTALLED;
@@ -141,6 +149,7 @@ void RunUninstall(const std::string& recordedFolder, SetupUi& ui)
                          (claim == NOT_OURS ? INCOMPLETE_FOLDER : 0) |
                          (wizardsRemoved ? 0 : INCOMPLETE_WIZARD);
     outcome.restartNeeded = LeavesLibraryForRestart(removal);
+    ui.Step("Removing the uninstall entry");
     if (outcome.incomplete) {
         // The entry stays, so that its command (or the package's setup.exe) can finish the work.
         ui.Note({"entry kept: ", UNINSTALL_KEY});
@@ -150,5 +159,6 @@ void RunUninstall(const std::string& recordedFolder, SetupUi& ui)
         const LONG deleted = RegDeleteKeyA(uninstallKeys.Get(), "Quillon");
         ui.Note({deleted == ERROR_SUCCESS ? "entry removed: " : "entry not removed: ", UNINSTALL_KEY});
     }
+    ui.ShowProgress(1000);
     ui.Finish(outcome);
 }

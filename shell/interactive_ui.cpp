@@ -8,6 +8,21 @@ bool InteractiveUi::AskFolder(const std::string& proposal, std::string& folder)
     return AskInstallFolder(progressWindow_, proposal, folder);
 }
 
+void InteractiveUi::ShowProgress(unsigned thousandths)
+{
+    PostMessageA(progressWindow_, WM_SETUP_PROGRESS, thousandths, 0);
+}
+
+bool InteractiveUi::Cancelled()
+{
+    return cancel_.Cancelled();
+}
+
+void InteractiveUi::ShowStep(const char* text, bool cancellable)
+{
+    PostMessageA(progressWindow_, WM_SETUP_STEP, cancellable ? 1 : 0, reinterpret_cast<LPARAM>(text));
+}
+
 void InteractiveUi::ShowRefusal(const std::string& reason)
 {
     MessageBoxA(progressWindow_, reason.c_str(), "Setup", MB_ICONERROR);
@@ -24,8 +39,9 @@ void InteractiveUi::ShowEnd(const SetupOutcome& outcome)
         PostMessageA(progressWindow_, WM_COMMAND, outcome.code, 0);
 }
 
-void RunInteractive(HWND progressWindow, const SetupOptions& options, LogFile& log)
+void RunInteractive(HWND progressWindow, const CancelSwitch& cancel, const SetupOptions& options,
+                    LogFile& log)
 {
-    InteractiveUi ui(progressWindow, log);
+    InteractiveUi ui(progressWindow, cancel, log);
     RunSetup(options, ui);
 }

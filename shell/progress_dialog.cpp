@@ -29,7 +29,71 @@ ProgressDialog::~ProgressDialog()
 
 void ProgressDialog::Run()
 {
-    RunInteractive(handle, options_, log_);
+    RunInteractive(handle, cancelSwitch_, options_, log_);
+}
+
+namespace {
+
+// A control below the template's own, placed in dialog units.
+HWND AddControl(HWND dialog, const char* className, const char* text, DWORD style, int id,
+                RECT place)
+{
+    MapDialogRect(dialog, &place);
+    HWND control = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, place.left,
+                                   place.top, place.right - place.left, place.bottom - place.top,
+                                   dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(control, WM_SETFONT, SendMessageA(dialog, WM_GETFONT, 0, 0), FALSE);
+    return control;
+}
+
+}  // namespace
+
+bool ProgressDialog::OnInitDialog(HWND, LPARAM)
+{
+    // The template is 57 units high; the bar and the button take 32 more, and the window stays
+    // centred.
+    RECT grow = {0, 0, 0, 32};
+    MapDialogRect(handle, &grow);
+    RECT frame;
+    GetWindowRect(handle, &frame);
+    SetWindowPos(handle, nullptr, frame.left, frame.top - grow.bottom / 2, frame.right - frame.left,
+                 frame.bottom - frame.top + grow.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    step_ = AddControl(handle, "STATIC", "", SS_CENTER | SS_NOPREFIX, IDC_STEP, {16, 36, 206, 44});
+    bar_ = AddControl(handle, PROGRESS_CLASSA, "", 0, IDC_PROGRESS, {8, 56, 212, 66});
+    SendMessageA(bar_, PBM_SETRANGE32, 0, 1000);
+    cancel_ = AddControl(handle, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED,
+                         IDCANCEL, {162, 71, 212, 85});
+    return true;
+}
+
+LRESULT ProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETUP_STEP) {
+        SetWindowTextA(step_, reinterpret_cast<const char*>(lParam));
+        EnableWindow(cancel_, wParam != 0);
+    } else if (message == WM_SETUP_PROGRESS) {
+        SendMessageA(bar_, PBM_SETPOS, wParam, 0);
+    }
+    return Dialog::OnMessage(message, wParam, lParam);
+}
+
+void ProgressDialog::AskToCancel()
+{
+    // The copy may have ended just before it could wait: then the run goes on to its end, whose
+    // completion code may destroy the window, and this object with it, while the question is
+    // open. So only the saved handles are used afterwards, and only if the window still exists.
+    HWND window = handle;
+    HWND cancel = cancel_;
+    CancelSwitch& cancelSwitch = cancelSwitch_;
+    cancelSwitch.Asking();
+    const bool yes = MessageBoxA(window, "Cancel the installation of Quillon?", "Setup",
+                                 MB_YESNO | MB_ICONQUESTION) == IDYES;
+    if (!IsWindow(window))
+        return;
+    cancelSwitch.Answered(yes && IsWindowEnabled(cancel));
+    if (yes)
+        EnableWindow(cancel, FALSE);
 }
 
 void ProgressDialog::OnDestroy()
@@ -58,6 +122,12 @@ SetupOutcome PostedOutcome(WORD id, WORD code, LPARAM lParam)
 
 void ProgressDialog::OnCommand(WORD id, WORD code, LPARAM lParam)
 {
+    // The close box and Escape come as IDCANCEL too, and do what the button does while it is
+    // enabled; nothing otherwise.
+    if (id == IDCANCEL && IsWindowEnabled(cancel_)) {
+        AskToCancel();
+        return;
+    }
     if ((id < CMD_INSTALLED || id > CMD_INCOMPLETE) && id != CMD_UNINSTALL_INCOMPLETE)
         return;
     const std::string text = OutcomeText(PostedOutcome(id, code, lParam));

@@ -52,21 +52,28 @@ const char* const kDlls[] = {"advapi32.dll", "comctl32.dll", "ole32.dll", "shell
     X(SHELL32, SHGetPathFromIDListA, 8) \
     X(USER32, CharLowerBuffA, 8) \
     X(USER32, CreateDialogParamA, 20) \
+    X(USER32, CreateWindowExA, 48) \
     X(USER32, DefWindowProcA, 16) \
     X(USER32, DestroyWindow, 4) \
     X(USER32, DialogBoxParamA, 20) \
     X(USER32, DispatchMessageA, 4) \
+    X(USER32, EnableWindow, 8) \
     X(USER32, EndDialog, 8) \
     X(USER32, GetDlgItem, 8) \
     X(USER32, GetMessageA, 16) \
+    X(USER32, GetWindowRect, 8) \
     X(USER32, GetWindowTextA, 12) \
     X(USER32, GetWindowTextLengthA, 4) \
     X(USER32, IsCharAlphaA, 4) \
     X(USER32, IsDialogMessageA, 8) \
     X(USER32, IsWindow, 4) \
+    X(USER32, IsWindowEnabled, 4) \
+    X(USER32, MapDialogRect, 8) \
     X(USER32, MessageBoxA, 16) \
     X(USER32, PostMessageA, 16) \
     X(USER32, PostQuitMessage, 4) \
+    X(USER32, SendMessageA, 16) \
+    X(USER32, SetWindowPos, 28) \
     X(USER32, SetWindowTextA, 8) \
     X(USER32, ShowWindow, 8) \
     X(USER32, TranslateMessage, 4) \

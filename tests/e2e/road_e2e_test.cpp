@@ -6,6 +6,7 @@
 #include "support/win_test_support.h"
 
 #include <gtest/gtest.h>
+#include <commctrl.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -102,6 +103,22 @@ struct QuietOutcome {
     std::vector<std::string> log;  // the run's log lines, less their time stamps
 };
 
+// The lines of a run's log, less their time stamps.
+std::vector<std::string> ReadLog(const std::string& path)
+{
+    std::vector<std::string> lines;
+    const std::string text = ReadFileBytes(path);
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = text.find("\r\n", start);
+        const std::string line = text.substr(start, end - start);
+        EXPECT_TRUE(line.size() > 20 && line[4] == '-' && line[10] == ' ' && line[13] == ':' &&
+                    line[19] == ' ') << line;  // "2026-12-07 15:31:29 " before each line
+        lines.push_back(line.substr(std::min<size_t>(20, line.size())));
+        start = end == std::string::npos ? text.size() : end + 2;
+    }
+    return lines;
+}
+
 // Runs exe with args and "/log=" log (none: the run logs where it logs by default), from the
 // folder cwd; a window that ever shows fails the test.
 QuietOutcome RunQuiet(const std::string& exe, const std::string& args,
@@ -119,15 +136,7 @@ QuietOutcome RunQuiet(const std::string& exe, const std::string& args,
         Sleep(5);
     }
     EXPECT_TRUE(child.WaitForExit(outcome.exitCode)) << child.Error();
-    const std::string text = ReadFileBytes(log);
-    for (size_t start = 0; start < text.size();) {
-        const size_t end = text.find("\r\n", start);
-        const std::string line = text.substr(start, end - start);
-        EXPECT_TRUE(line.size() > 20 && line[4] == '-' && line[10] == ' ' && line[13] == ':' &&
-                    line[19] == ' ') << line;  // "2026-12-07 15:31:29 " before each line
-        outcome.log.push_back(line.substr(std::min<size_t>(20, line.size())));
-        start = end == std::string::npos ? text.size() : end + 2;
-    }
+    outcome.log = ReadLog(log);
     return outcome;
 }
 
@@ -228,7 +237,7 @@ protected:
         DeleteFileA(kLog);
         for (const char* folder : {"C:\\Quillon", "C:\\Quillon2", "C:\\QuillonLinked", "C:\\Quillon Deployed",
                                    "C:\\Tools", "C:\\ReadOnlyPackage", "C:\\Work", "C:\\PlantedPackage",
-                                   kMarks})
+                                   kMarks, "C:\\BigPackage"})
             DeleteTreeForTest(folder);
     }
 
@@ -255,8 +264,10 @@ protected:
             ADD_FAILURE() << exe << ": " << child.Error();
             return outcome;
         }
-        EXPECT_EQ(ChildProcess::StaticTexts(progress),
-                  std::vector<std::string>{"Please wait while installing the Quillon library..."});
+        // The template's text, then the step's.
+        const std::vector<std::string> texts = ChildProcess::StaticTexts(progress);
+        EXPECT_EQ(texts.size(), 2u);
+        EXPECT_EQ(texts.at(0), "Please wait while installing the Quillon library...");
         for (size_t i = 0; i < folders.size(); ++i) {
             HWND dialog = child.WaitForWindow("Choose Folder");
             if (!dialog) {
@@ -343,7 +354,7 @@ protected:
     {
         const std::string folder = WithoutTrailingBackslashes(typed);
         const std::u16string help = (typedText.empty() ? Ascii16(typed) : typedText) + u"\\Help\\";
-        EXPECT_EQ(SnapshotTree(folder), SnapshotTree(kPackage + "\\Quillon"));
+        EXPECT_EQ(SnapshotTree(folder), SnapshotTree(package_ + "\\Quillon"));
         EXPECT_EQ(ReadFileBytes(kUserSettings), UserSettingsWith(folder));
         EXPECT_EQ(ReadFileBytes(kAliceSettings), AliceSettingsWith(folder));
         EXPECT_EQ(ReadFileBytes(machine_.helpFolder + "nslist.hxl"), NamespaceListWith(help));
@@ -363,7 +374,7 @@ protected:
         EXPECT_EQ(UninstallValue("InstallLocation"), typed + std::string(1, '\0'));
         EXPECT_EQ(UninstallValue("DisplayIcon"), program + ",0" + std::string(1, '\0'));
         size_t bytes = 0;
-        for (const auto& entry : SnapshotTree(kPackage + "\\Quillon"))
+        for (const auto& entry : SnapshotTree(package_ + "\\Quillon"))
             bytes += entry.second.size();
         EXPECT_EQ(UninstallValue("EstimatedSize", REG_DWORD), Dword((bytes + 1023) / 1024));
         EXPECT_EQ(UninstallValue("NoModify", REG_DWORD), Dword(1));
@@ -384,6 +395,7 @@ protected:
 
     SavedValue pending_{HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations"};
     std::string cwd_ = "C:\\";  // where Run starts setup.exe
+    std::string package_ = kPackage;  // the package ExpectInstalledInto compares with
     SampleMachine machine_;
     std::string before_;
 };
@@ -1063,6 +1075,133 @@ TEST_F(Road, FoldersNamedInTheUsersCodePageInstallAndUninstallExactly)
     EXPECT_EQ(SnapshotTree(names->parent), Tree{});
     EXPECT_EQ(ReadFileBytes(settings), UserSettingsWith(""));
     EXPECT_FALSE(KeyExists(kUninstallKey));
+}
+
+// What the progress window showed while it was watched: each new step text and bar position.
+struct Watched {
+    std::vector<std::string> steps;
+    std::vector<unsigned> positions;
+};
+
+// Reads the progress window's step text and bar until done() holds, a message box shows or the
+// child ends; false when none of these came in time.
+bool WatchProgress(ChildProcess& child, HWND progress, Watched& watched,
+                   const std::function<bool(const Watched&)>& done)
+{
+    HWND step = GetDlgItem(progress, 1002);
+    HWND bar = GetDlgItem(progress, 1003);
+    for (int polls = 0; polls < 20000; ++polls) {
+        // A message box shows only after everything posted before it was shown: read after it.
+        const std::vector<HWND> windows = child.VisibleWindows();
+        const bool ended = std::any_of(windows.begin(), windows.end(), ChildProcess::IsMessageBox) ||
+                           !child.Running();
+        const std::string text = ChildProcess::ReadText(step);
+        if (!text.empty() && (watched.steps.empty() || watched.steps.back() != text))
+            watched.steps.push_back(text);
+        DWORD_PTR position = 0;
+        SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 1000, &position);
+        if (watched.positions.empty() || watched.positions.back() != position)
+            watched.positions.push_back(static_cast<unsigned>(position));
+        if (ended || done(watched))
+            return true;
+        Sleep(1);
+    }
+    return false;
+}
+
+// A person changes their mind during the copy of a library that takes seconds: Cancel, the close
+// box and Escape ask first; No goes on, Yes takes back everything the run copied and made. The
+// window shows each step and a bar that grows to its end.
+TEST_F(Road, CancelDuringTheCopyLeavesTheMachineAsItWasAndNoFinishes)
+{
+    package_ = "C:\\BigPackage";
+    CreateDirectoryA(package_.c_str(), nullptr);
+    MakeTree(package_, SnapshotTree(kPackage));
+    const std::string bulk = package_ + "\\Quillon\\lib\\bulk";
+    const std::string data(16 * 1024, 'q');
+    for (int folder = 0; folder < 40; ++folder) {
+        const std::string sub = bulk + std::to_string(folder);
+        CreateDirectoryA(sub.c_str(), nullptr);
+        for (int file = 0; file < 100; ++file)
+            WriteFileBytes(sub + "\\part" + std::to_string(file) + ".lib", data);
+    }
+    const std::string log = "C:\\quillon-run.log";
+    const char* const kCopying = "Copying the library files";
+    // Each way of asking, answered Yes, then a Cancel answered No.
+    const struct {
+        const char* how;
+        bool yes;
+    } answers[] = {{"button", true}, {"close box", true}, {"escape", true}, {"button", false}};
+    for (const auto& answer : answers) {
+        SCOPED_TRACE(std::string(answer.how) + (answer.yes ? ", yes" : ", no"));
+        Prepare(IdeLayout::BothComplete);
+        DeleteFileA(log.c_str());
+        ChildProcess child(60000);
+        ASSERT_TRUE(child.Start(package_ + "\\setup.exe", "/log=" + log, "C:\\"));
+        HWND progress = child.WaitForWindow("Setup");
+        HWND dialog = child.WaitForWindow("Choose Folder");
+        ASSERT_TRUE(progress && dialog) << child.Error();
+        HWND cancel = GetDlgItem(progress, IDCANCEL);
+        EXPECT_FALSE(IsWindowEnabled(cancel)) << "before the copy";
+        ChildProcess::Press(dialog, IDOK);
+        Watched watched;
+        ASSERT_TRUE(WatchProgress(child, progress, watched, [](const Watched& w) {
+            return w.positions.back() >= 20;
+        }));
+        ASSERT_EQ(watched.steps, std::vector<std::string>{kCopying});
+        EXPECT_TRUE(IsWindowEnabled(cancel));
+        if (std::string(answer.how) == "button")
+            ChildProcess::Press(progress, IDCANCEL);
+        else if (std::string(answer.how) == "close box")
+            PostMessageA(progress, WM_SYSCOMMAND, SC_CLOSE, 0);
+        else
+            PostMessageA(progress, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        HWND question = child.WaitForMessageBox();
+        ASSERT_TRUE(question) << child.Error();
+        EXPECT_EQ(ChildProcess::Caption(question), "Setup");
+        EXPECT_EQ(GetWindow(question, GW_OWNER), progress);
+        EXPECT_EQ(ChildProcess::ReadItem(question, ChildProcess::MESSAGE_TEXT),
+                  "Cancel the installation of Quillon?");
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(question, IDYES)) && IsWindowVisible(GetDlgItem(question, IDNO)));
+        ChildProcess::Press(question, answer.yes ? IDYES : IDNO);
+        ASSERT_TRUE(child.WaitForWindowGone(question)) << child.Error();
+        ASSERT_TRUE(WatchProgress(child, progress, watched, [](const Watched&) { return false; }));
+        HWND end = child.WaitForMessageBox();
+        ASSERT_TRUE(end) << child.Error();
+        const std::string closing = ChildProcess::ReadItem(end, ChildProcess::MESSAGE_TEXT);
+        EXPECT_FALSE(IsWindowEnabled(cancel)) << "after the copy";
+        ChildProcess::Press(end, IDOK);
+        DWORD exitCode = 0xFFFF;
+        EXPECT_TRUE(child.WaitForExit(exitCode)) << child.Error();
+        EXPECT_EQ(exitCode, 0u);
+        EXPECT_TRUE(std::is_sorted(watched.positions.begin(), watched.positions.end()));
+        if (answer.yes) {
+            EXPECT_EQ(closing, "Installation aborted");
+            EXPECT_FALSE(FolderExists(kDefaultFolder));
+            EXPECT_EQ(SnapshotMachine(), before_);
+            ExpectLogHolds(ReadLog(log), {"step: Copying the library files",
+                                          "cancelled: what this run copied and made is taken away",
+                                          "removed: " + kDefaultFolder, "end: Installation aborted",
+                                          "exit code 0"});
+        } else {
+            EXPECT_EQ(closing, kInstalled);
+            ExpectInstalledInto(kDefaultFolder, kIde71);
+            EXPECT_EQ(watched.positions.back(), 1000u);
+            // The short steps may pass between two looks; those seen come in order.
+            const std::vector<std::string> all = {kCopying, "Copying the wizard files",
+                                                  "Registering the help", "Updating the directory lists",
+                                                  "Writing the uninstall entry"};
+            auto next = all.begin();
+            for (const std::string& step : watched.steps)
+                EXPECT_NE(next = std::find(next, all.end(), step), all.end()) << step;
+            EXPECT_EQ(watched.steps.back(), all.back());
+            ExpectLogHolds(ReadLog(log), {"step: Copying the library files", "step: Copying the wizard files",
+                                          "step: Registering the help", "step: Updating the directory lists",
+                                          "step: Writing the uninstall entry",
+                                          "end: Quillon installed successfully", "exit code 0"});
+        }
+    }
+    DeleteFileA(log.c_str());
 }
 
 }  // namespace

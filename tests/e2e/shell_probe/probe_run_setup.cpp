@@ -72,7 +72,7 @@ struct ThreadRefusal {
 
 }  // namespace
 
-void RunInteractive(HWND progressWindow, const SetupOptions&, LogFile&)
+void RunInteractive(HWND progressWindow, const CancelSwitch&, const SetupOptions&, LogFile&)
 {
     const WPARAM installed = 123;
     if (Arg(1) != "hold") {
