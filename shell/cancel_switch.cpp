@@ -14,7 +14,15 @@ void CancelSwitch::Answered(bool yes)
 
 bool CancelSwitch::Cancelled() const
 {
-    if (state_ == ASKING)
-        WaitForSingleObject(answered_.Get(), INFINITE);
+    // The worker owned the folder dialog, so the system counts it among the program's window
+    // threads and sends it messages while the question box comes up (the main thread then waits
+    // for the answer): it goes on handling them while it waits.
+    HANDLE answered = answered_.Get();
+    while (state_ == ASKING &&
+           MsgWaitForMultipleObjects(1, &answered, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+    }
     return state_ == CANCELLED;
 }

@@ -9,8 +9,8 @@
 
 // A person's Cancel, between the progress window (main thread) and the worker. While the
 // question is open the copy waits before its next file, so that No goes on where it was and Yes
-// stops it there. The main thread never waits for the worker while it asks: the worker cannot
-// end (and post its completion code) while it waits here.
+// stops it there. The main thread never waits for the worker: the worker cannot end (and post
+// its completion code) while it waits here, and it answers the messages sent to it meanwhile.
 class CancelSwitch {
 public:
     CancelSwitch() : answered_(CreateEventA(nullptr, TRUE, TRUE, nullptr)) {}

@@ -70,6 +70,8 @@ const char* const kDlls[] = {"advapi32.dll", "comctl32.dll", "ole32.dll", "shell
     X(USER32, IsWindowEnabled, 4) \
     X(USER32, MapDialogRect, 8) \
     X(USER32, MessageBoxA, 16) \
+    X(USER32, MsgWaitForMultipleObjects, 20) \
+    X(USER32, PeekMessageA, 20) \
     X(USER32, PostMessageA, 16) \
     X(USER32, PostQuitMessage, 4) \
     X(USER32, SendMessageA, 16) \

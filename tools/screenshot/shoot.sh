@@ -127,10 +127,10 @@ cp -R "$build/sample-package" "$bulky"
 mkdir "$bulky/Quillon/bulk"
 head -c 8M /dev/zero | split -b 4096 -a 4 - "$bulky/Quillon/bulk/file"
 drive --exe "$(windows_path "$bulky/setup.exe")" --cwd 'C:\' --window "Choose Folder" --ok \
-    --sleep 300 --cancel-run --sleep $PAUSE_MS --answer no --message
+    --sleep 300 --cancel-run --sleep 10000 --answer no --message
 wait_for Setup "" && shot progress
-# Cancel asks first; the copy waits for the answer.
-wait_for Setup "Cancel the installation of Quillon?" && shot cancel-question
+# Cancel asks first; the copy waits for the answer. Wine takes a moment to paint the question.
+wait_for Setup "Cancel the installation of Quillon?" && sleep 3 && shot cancel-question
 finish_driver
 rm -rf "$bulky"
 rm -f "$out/driver.log"
