@@ -9,7 +9,8 @@
 #
 # Builds in build/win32 and build/bench (QUILLON_BUILD and QUILLON_BENCH_BUILD name others), and
 # works in a throwaway Wine prefix under build/bench-wine. BENCH_ROUNDS (5) sets the rounds; the
-# tables give the best round.
+# tables give the best round. QUILLON_BASELINE_EXE names another setup.exe (an earlier build, say)
+# whose install runs in the same rounds, in turn with this one, for a side-by-side figure.
 set -eu -o pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
@@ -69,6 +70,13 @@ if [ "$QUILLON_MODE" = win64 ]; then
     cp "$win/shell/setup.exe" "$bench_c/package/setup.exe"
     cp "$win/shell/setup.exe" "$bench_c/package/Quillon/setup.exe"
 fi
+baseline=${QUILLON_BASELINE_EXE:-}
+rm -rf "$bench_c/base-package"
+if [ -n "$baseline" ]; then
+    cp -R "$bench_c/package" "$bench_c/base-package"
+    cp "$baseline" "$bench_c/base-package/setup.exe"
+    cp "$baseline" "$bench_c/base-package/Quillon/setup.exe"
+fi
 give_to_wine_user "$work" "$win"
 in_display "$PWD/$work/prefix" bash bench/wine_rounds.sh "$win" "$rounds" | tee "$work/rounds.txt" |
     sed 's/^/  /'
@@ -92,4 +100,8 @@ echo "  (inside the process: copy $(best_detail copy) ms, remove $(best_detail r
 echo "   the folder guard's look at the whole tree before the removal $(best_detail guard) ms)"
 row "install, OK to closing message" "$(best_detail install)" "$(best xcopy)" "xcopy /E /I /Y /Q"
 row "install, whole setup.exe run" "$(best install)" "$(best xcopy)" "xcopy /E /I /Y /Q"
+if [ -n "$baseline" ]; then
+    row "install, OK to closing message" "$(best_detail install)" "$(best_detail install-base)" \
+        "the baseline setup.exe"
+fi
 row "uninstall, whole setup.exe run" "$(best uninstall)" "$(best rmdir)" "cmd /c rmdir /S /Q"

@@ -71,6 +71,12 @@ for ((round = 1; round <= rounds; round++)); do
     echo "install-files $round $(files_in "i$round")"
     drive uninstall "$round" --exe "C:\\bench\\i$round\\setup.exe" --args /uninstall \
         --cwd "C:\\bench\\i$round" --message
+    if [ -d "$drive_c/bench/base-package" ]; then
+        drive install-base "$round" --exe 'C:\bench\base-package\setup.exe' --cwd 'C:\' \
+            --window "Choose Folder" --type "C:\\bench\\b$round" --ok --message
+        drive uninstall-base "$round" --exe "C:\\bench\\b$round\\setup.exe" --args /uninstall \
+            --cwd "C:\\bench\\b$round" --message
+    fi
     # The running setup.exe and its folder wait for the next restart.
     echo "uninstall-left $round $(files_in "i$round")"
 done

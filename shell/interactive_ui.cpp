@@ -10,6 +10,13 @@ bool InteractiveUi::AskFolder(const std::string& proposal, std::string& folder)
 
 void InteractiveUi::ShowProgress(unsigned thousandths)
 {
+    // Each move of the bar costs the window a repaint, which under Wine takes milliseconds: ten a
+    // second are as smooth to the eye, and the end is always shown.
+    const DWORD now = GetTickCount();
+    if (thousandths < 1000 && shown_ && now - lastShown_ < 100)
+        return;
+    shown_ = true;
+    lastShown_ = now;
     PostMessageA(progressWindow_, WM_SETUP_PROGRESS, thousandths, 0);
 }
 

@@ -38,6 +38,8 @@ protected:
 private:
     HWND progressWindow_;
     const CancelSwitch& cancel_;
+    bool shown_ = false;  // the bar has moved once, at lastShown_ (GetTickCount)
+    DWORD lastShown_ = 0;
 };
 
 // The worker thread's body in a run that a person watches.
