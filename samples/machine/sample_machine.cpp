@@ -95,6 +95,16 @@ std::string HelpText(const std::string& narrow)
     return bytes;
 }
 
+std::string HelpText(const std::u16string& characters)
+{
+    std::string bytes = HelpU32(static_cast<unsigned>(characters.size() * 2));
+    for (const char16_t unit : characters) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
 std::string HelpRecord(unsigned type, const std::string& payload)
 {
     return HelpU32(type) + HelpU32(static_cast<unsigned>(payload.size())) + payload;

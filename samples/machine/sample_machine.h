@@ -38,6 +38,7 @@ std::string SampleCollectionFile();
 // byte count), written out by hand for fixtures and expected results.
 std::string HelpU32(unsigned value);
 std::string HelpText(const std::string& narrow);
+std::string HelpText(const std::u16string& characters);  // the UTF-16 of the characters
 std::string HelpRecord(unsigned type, const std::string& payload);
 std::string HelpHeader(int version);
 

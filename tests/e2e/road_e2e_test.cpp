@@ -103,6 +103,19 @@ struct QuietOutcome {
     std::vector<std::string> log;  // the run's log lines, less their time stamps
 };
 
+// A command the entry records, "\"program\" arguments", as the system splits it.
+struct Command {
+    std::string exe, args;
+};
+
+Command RecordedCommand(const char* value)
+{
+    const std::string command = UninstallValue(value);
+    const size_t close = command.find('"', 1);
+    EXPECT_NE(close, std::string::npos) << command;
+    return {command.substr(1, close - 1), command.substr(close + 2, command.size() - close - 3)};
+}
+
 // The lines of a run's log, less their time stamps.
 std::vector<std::string> ReadLog(const std::string& path)
 {
@@ -172,17 +185,6 @@ std::string AliceSettingsWith(const std::string& folder)
     return text;
 }
 
-// A text of a help file holding the characters of text: its byte count, then UTF-16LE.
-std::string Utf16HelpText(const std::u16string& text)
-{
-    std::string bytes = HelpU32(static_cast<unsigned>(text.size() * 2));
-    for (const char16_t unit : text) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    }
-    return bytes;
-}
-
 // The characters of an ASCII text.
 std::u16string Ascii16(const std::string& ascii)
 {
@@ -194,7 +196,7 @@ std::u16string Ascii16(const std::string& ascii)
 std::string NamespaceListWith(const std::u16string& help)
 {
     return SampleNamespaceList() +
-           HelpRecord(2, HelpText("Quillon") + Utf16HelpText(help + u"Quillon.HxC") +
+           HelpRecord(2, HelpText("Quillon") + HelpText(help + u"Quillon.HxC") +
                              HelpText("Quillon library help"));
 }
 
@@ -203,8 +205,8 @@ std::string CollectionWith(const std::u16string& help)
     std::u16string hxt = help + u"Quillon.HxT";
     std::replace(hxt.begin(), hxt.end(), u'\\', u'/');
     return SampleCollectionFile() +
-           HelpRecord(4, HelpText("Quillon") + HelpText("MS.VSCC.2003") + Utf16HelpText(hxt) +
-                             Utf16HelpText(help + u"Quillon.HxA"));
+           HelpRecord(4, HelpText("Quillon") + HelpText("MS.VSCC.2003") + HelpText(hxt) +
+                             HelpText(help + u"Quillon.HxA"));
 }
 
 std::string NamespaceFileFor(const std::u16string& help)
@@ -213,7 +215,7 @@ std::string NamespaceFileFor(const std::u16string& help)
            HelpRecord(5, HelpText("Quillon") + HelpText("Quillon.HxS") + HelpText("Quillon.HxI") +
                              HelpText("") + HelpText("") + HelpU32(1033) + HelpU32(1) + HelpU32(1) +
                              HelpU32(0) + HelpU32(0) + HelpU32(0)) +
-           HelpRecord(6, HelpU32(1) + Utf16HelpText(help) + Utf16HelpText(help));
+           HelpRecord(6, HelpU32(1) + HelpText(help) + HelpText(help));
 }
 
 // The folder as typed, without its trailing backslashes; the second byte of a double-byte
@@ -228,6 +230,38 @@ std::string WithoutTrailingBackslashes(const std::string& typed)
     return folder;
 }
 
+// Names as a user of a code page types them (its ANSI bytes) and the characters they are. In
+// 932 the last character of each name ends in the byte 5C, which is also a backslash's.
+struct CodePageNames {
+    UINT codePage;
+    std::string parent;          // an existing folder
+    std::string last;            // one character
+    std::u16string parentText;   // the characters of parent
+    std::u16string lastText;
+    std::string profile;         // a user's profile folder
+};
+// The user whose profile folder is named in the code page; TearDown removes it.
+const char* const kCodePageUser = "S-1-5-21-0-0-0-1009";
+
+const CodePageNames kCodePages[] = {
+    // C:\ソフト, 表; C:\users\ソ
+    {932, "C:\\\x83\x5C\x83\x74\x83\x67", "\x95\x5C", u"C:\\ソフト", u"表", "C:\\users\\\x83\x5C"},
+    // C:\Données, €; C:\users\Œ: bytes 80-9F, which widened alone would be control characters
+    {1252, "C:\\Donn\xE9" "es", "\x80", u"C:\\Données", u"€", "C:\\users\\\x8C"},
+};
+
+// Takes away what the test with these names made, in the code page in force.
+void SweepCodePageNames()
+{
+    SHDeleteKeyA(HKEY_USERS, kCodePageUser);
+    for (const CodePageNames& names : kCodePages) {
+        if (names.codePage == GetACP()) {
+            for (const std::string& made : {names.parent, names.profile, "C:\\log" + names.last})
+                DeleteTreeForTest(made);
+        }
+    }
+}
+
 class Road : public ::testing::Test {
 protected:
     void SetUp() override { Prepare(IdeLayout::BothComplete); }
@@ -239,6 +273,7 @@ protected:
                                    "C:\\Tools", "C:\\ReadOnlyPackage", "C:\\Work", "C:\\PlantedPackage",
                                    kMarks, "C:\\BigPackage"})
             DeleteTreeForTest(folder);
+        SweepCodePageNames();
     }
 
     void Prepare(IdeLayout layout)
@@ -304,10 +339,8 @@ protected:
     // As the system runs the recorded uninstall command.
     Outcome Uninstall()
     {
-        const std::string command = UninstallValue("UninstallString");
-        const size_t close = command.find('"', 1);
-        EXPECT_NE(close, std::string::npos) << command;
-        return Run(command.substr(1, close - 1), command.substr(close + 2, command.size() - close - 3), {});
+        const Command command = RecordedCommand("UninstallString");
+        return Run(command.exe, command.args, {});
     }
 
     // As the machine restarts: the deletions waiting for it are carried out.
@@ -887,10 +920,8 @@ TEST_F(Road, QuietInstallAndUninstallShowNoWindowAndLogEachStep)
                     "entry value QuietUninstallString = \"" + program + "\" /uninstall /quiet",
                     "end: Quillon installed successfully", "exit code 0"});
 
-    const std::string command = UninstallValue("QuietUninstallString");
-    const size_t close = command.find('"', 1);
-    const QuietOutcome uninstall =
-        RunQuiet(command.substr(1, close - 1), command.substr(close + 2, command.size() - close - 3));
+    const Command command = RecordedCommand("QuietUninstallString");
+    const QuietOutcome uninstall = RunQuiet(command.exe, command.args);
     EXPECT_EQ(uninstall.exitCode, 0u);
     EXPECT_EQ(PendingDeletes(), (std::vector<std::string>{program, folder}));
     ExpectLogHolds(uninstall.log, {"uninstall", ViewLine(), "removed: " + folder + "\\readme.txt",
@@ -984,23 +1015,6 @@ TEST_F(Road, RefusedRunsAndASecondSetupChangeNothing)
     EXPECT_EQ(SnapshotTree("C:\\Tools"), (Tree{{"tool.exe", "mine"}}));
 }
 
-// Names as a user of a code page types them (its ANSI bytes) and the characters they are. In
-// 932 the last character of each name ends in the byte 5C, which is also a backslash's.
-struct CodePageNames {
-    UINT codePage;
-    std::string parent;          // an existing folder
-    std::string last;            // one character
-    std::u16string parentText;   // the characters of parent
-    std::u16string lastText;
-    std::string profile;         // a user's profile folder
-};
-const CodePageNames kCodePages[] = {
-    // C:\ソフト, 表; C:\users\ソ
-    {932, "C:\\\x83\x5C\x83\x74\x83\x67", "\x95\x5C", u"C:\\ソフト", u"表", "C:\\users\\\x83\x5C"},
-    // C:\Données, €; C:\users\Œ: bytes 80-9F, which widened alone would be control characters
-    {1252, "C:\\Donn\xE9" "es", "\x80", u"C:\\Données", u"€", "C:\\users\\\x8C"},
-};
-
 // A folder named in the user's code page, ending in such a character, for a user whose profile
 // folder is named so too: every file goes inside it, nothing beside it; the entry, the lists and
 // the log name it exactly as typed, and the help files name its characters. A person's install
@@ -1016,25 +1030,11 @@ TEST_F(Road, FoldersNamedInTheUsersCodePageInstallAndUninstallExactly)
     const std::string folder = names->parent + "\\" + names->last;
     const std::u16string folderText = names->parentText + u"\\" + names->lastText;
     const std::string log = "C:\\log" + names->last;
-    const std::string user = "S-1-5-21-0-0-0-1009";
-    // Whatever an earlier run left, and this one leaves, goes.
-    const struct Sweep {
-        const CodePageNames& names;
-        std::string log, user;
-        Sweep(const CodePageNames& n, std::string l, std::string u) : names(n), log(l), user(u) { Clean(); }
-        ~Sweep() { Clean(); }
-        void Clean() const
-        {
-            DeleteFileA(log.c_str());
-            DeleteTreeForTest(names.parent);
-            DeleteTreeForTest(names.profile);
-            SHDeleteKeyA(HKEY_USERS, user.c_str());
-        }
-    } sweep(*names, log, user);
+    SweepCodePageNames();  // what a run that was killed left
     ASSERT_TRUE(CreateDirectoryA(names->parent.c_str(), nullptr));
     const std::string local = names->profile + "\\AppData\\Local";
     const std::string settings = local + "\\Microsoft\\VisualStudio\\7.0\\VCComponents.dat";
-    const std::string shellFolders = user + "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    const std::string shellFolders = kCodePageUser + std::string("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
     ASSERT_EQ(SetRegistryValue(HKEY_USERS, shellFolders, "Local AppData", REG_SZ, local + '\0'), ERROR_SUCCESS);
     ASSERT_EQ(SHCreateDirectoryExA(nullptr, (local + "\\Microsoft\\VisualStudio\\7.0").c_str(), nullptr), ERROR_SUCCESS);
     WriteFileBytes(settings, SAMPLE_VCCOMPONENTS);
@@ -1048,33 +1048,28 @@ TEST_F(Road, FoldersNamedInTheUsersCodePageInstallAndUninstallExactly)
         EXPECT_EQ(SnapshotTree(names->parent), installed);
         EXPECT_EQ(ReadFileBytes(settings), UserSettingsWith(folder));
     };
+    const auto expectGoneAfterRestart = [&] {
+        Restart();
+        EXPECT_EQ(SnapshotTree(names->parent), Tree{});
+        EXPECT_EQ(ReadFileBytes(settings), UserSettingsWith(""));
+        EXPECT_FALSE(KeyExists(kUninstallKey));
+        WriteFileBytes(settings, SAMPLE_VCCOMPONENTS);
+    };
 
-    const Outcome person = Install({folder.c_str()});
-    EXPECT_EQ(person.messages, Messages{kInstalled});
+    EXPECT_EQ(Install({folder.c_str()}).messages, Messages{kInstalled});
     expectInstalled();
     EXPECT_EQ(Uninstall().messages, Messages{kUninstalled});
-    Restart();
-    EXPECT_EQ(SnapshotTree(names->parent), Tree{});
-    EXPECT_EQ(ReadFileBytes(settings), UserSettingsWith(""));
+    expectGoneAfterRestart();
 
-    WriteFileBytes(settings, SAMPLE_VCCOMPONENTS);
-    const std::string exe = kPackage + "\\setup.exe";
     const QuietOutcome script =
-        RunQuiet(exe, "/quiet \"/dir=" + folder + "\" \"/log=" + log + "\"", log);
+        RunQuiet(kPackage + "\\setup.exe", "/quiet \"/dir=" + folder + "\" \"/log=" + log + "\"", log);
     EXPECT_EQ(script.exitCode, 0u);
     expectInstalled();
     ExpectLogHolds(script.log, {"install folder: " + folder, "entry value InstallDir = " + folder,
                                 "end: Quillon installed successfully", "exit code 0"});
-    const std::string command = UninstallValue("QuietUninstallString");
-    const size_t close = command.find('"', 1);
-    EXPECT_EQ(RunQuiet(command.substr(1, close - 1),
-                       command.substr(close + 2, command.size() - close - 3) + " \"/log=" + log + "\"", log)
-                  .exitCode,
-              0u);
-    Restart();
-    EXPECT_EQ(SnapshotTree(names->parent), Tree{});
-    EXPECT_EQ(ReadFileBytes(settings), UserSettingsWith(""));
-    EXPECT_FALSE(KeyExists(kUninstallKey));
+    const Command command = RecordedCommand("QuietUninstallString");
+    EXPECT_EQ(RunQuiet(command.exe, command.args + " \"/log=" + log + "\"", log).exitCode, 0u);
+    expectGoneAfterRestart();
 }
 
 // What the progress window showed while it was watched: each new step text and bar position.
@@ -1125,19 +1120,21 @@ TEST_F(Road, CancelDuringTheCopyLeavesTheMachineAsItWasAndNoFinishes)
         for (int file = 0; file < 100; ++file)
             WriteFileBytes(sub + "\\part" + std::to_string(file) + ".lib", data);
     }
-    const std::string log = "C:\\quillon-run.log";
     const char* const kCopying = "Copying the library files";
-    // Each way of asking, answered Yes, then a Cancel answered No.
+    // Each way of asking (the button, the close box, Escape) answered Yes, then No.
     const struct {
-        const char* how;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
         bool yes;
-    } answers[] = {{"button", true}, {"close box", true}, {"escape", true}, {"button", false}};
+    } answers[] = {{WM_COMMAND, IDCANCEL, 0, true}, {WM_SYSCOMMAND, SC_CLOSE, 0, true},
+                   {WM_KEYDOWN, VK_ESCAPE, 0x00010001, true}, {WM_COMMAND, IDCANCEL, 0, false}};
     for (const auto& answer : answers) {
-        SCOPED_TRACE(std::string(answer.how) + (answer.yes ? ", yes" : ", no"));
+        SCOPED_TRACE(std::to_string(answer.message) + (answer.yes ? ", yes" : ", no"));
         Prepare(IdeLayout::BothComplete);
-        DeleteFileA(log.c_str());
+        DeleteFileA(kLog);
         ChildProcess child(60000);
-        ASSERT_TRUE(child.Start(package_ + "\\setup.exe", "/log=" + log, "C:\\"));
+        ASSERT_TRUE(child.Start(package_ + "\\setup.exe", "/log=" + std::string(kLog), "C:\\"));
         HWND progress = child.WaitForWindow("Setup");
         HWND dialog = child.WaitForWindow("Choose Folder");
         ASSERT_TRUE(progress && dialog) << child.Error();
@@ -1150,12 +1147,7 @@ TEST_F(Road, CancelDuringTheCopyLeavesTheMachineAsItWasAndNoFinishes)
         }));
         ASSERT_EQ(watched.steps, std::vector<std::string>{kCopying});
         EXPECT_TRUE(IsWindowEnabled(cancel));
-        if (std::string(answer.how) == "button")
-            ChildProcess::Press(progress, IDCANCEL);
-        else if (std::string(answer.how) == "close box")
-            PostMessageA(progress, WM_SYSCOMMAND, SC_CLOSE, 0);
-        else
-            PostMessageA(progress, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        PostMessageA(progress, answer.message, answer.wParam, answer.lParam);
         HWND question = child.WaitForMessageBox();
         ASSERT_TRUE(question) << child.Error();
         EXPECT_EQ(ChildProcess::Caption(question), "Setup");
@@ -1179,7 +1171,7 @@ TEST_F(Road, CancelDuringTheCopyLeavesTheMachineAsItWasAndNoFinishes)
             EXPECT_EQ(closing, "Installation aborted");
             EXPECT_FALSE(FolderExists(kDefaultFolder));
             EXPECT_EQ(SnapshotMachine(), before_);
-            ExpectLogHolds(ReadLog(log), {"step: Copying the library files",
+            ExpectLogHolds(ReadLog(kLog), {"step: Copying the library files",
                                           "cancelled: what this run copied and made is taken away",
                                           "removed: " + kDefaultFolder, "end: Installation aborted",
                                           "exit code 0"});
@@ -1195,13 +1187,12 @@ TEST_F(Road, CancelDuringTheCopyLeavesTheMachineAsItWasAndNoFinishes)
             for (const std::string& step : watched.steps)
                 EXPECT_NE(next = std::find(next, all.end(), step), all.end()) << step;
             EXPECT_EQ(watched.steps.back(), all.back());
-            ExpectLogHolds(ReadLog(log), {"step: Copying the library files", "step: Copying the wizard files",
+            ExpectLogHolds(ReadLog(kLog), {"step: Copying the library files", "step: Copying the wizard files",
                                           "step: Registering the help", "step: Updating the directory lists",
                                           "step: Writing the uninstall entry",
                                           "end: Quillon installed successfully", "exit code 0"});
         }
     }
-    DeleteFileA(log.c_str());
 }
 
 }  // namespace

@@ -6,8 +6,9 @@
 
 namespace {
 
-// directory null: no backslash was found, the current folder stays.
-const struct Case { const char* line; const char* directory; bool uninstall; } kCases[] = {
+// directory null: no backslash was found, the current folder stays. cp932: the line is in code
+// page 932, where the second byte of "表" (95 5C) is no backslash.
+const struct Case { const char* line; const char* directory; bool uninstall; bool cp932 = false; } kCases[] = {
     // Quoted program path: blanks belong to it, a carriage return or the line's end closes it.
     {"\"C:\\My Pkg\\setup.exe\" /uninstall", "C:\\My Pkg", true},
     {"\"C:\\Pkg\\setup.exe\r\\x\" /uninstall", "C:\\Pkg", true},
@@ -32,36 +33,20 @@ const struct Case { const char* line; const char* directory; bool uninstall; } k
     {"\"", nullptr, false},
     {"\"\"/uninstall", nullptr, true},
     {nullptr, nullptr, false},
+    // The program's folder ends at its last backslash character.
+    {"\"C:\\Pkg\\\x95\x5C.exe\" /uninstall", "C:\\Pkg", true, true},
+    {"C:\\\x83\x5C\\\x95\x5Csetup.exe", "C:\\\x83\x5C", false, true},
+    {"\"\x95\x5Csetup.exe\"", nullptr, false, true},
 };
 
 TEST(ScanCommandLine, GivesFolderAndSwitch)
 {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.line ? c.line : "(null)");
-        const CommandLine result = ScanCommandLine(c.line, NoLeadBytes);
+        const CommandLine result = ScanCommandLine(c.line, c.cp932 ? Cp932Lead : NoLeadBytes);
         EXPECT_EQ(result.changeDirectory, c.directory != nullptr);
         EXPECT_EQ(result.directory, c.directory ? c.directory : "");
         EXPECT_EQ(result.uninstall, c.uninstall);
-    }
-}
-
-// In code page 932 the second byte of "表" (95 5C) is no backslash: the program's folder ends
-// at the last backslash character.
-TEST(ScanCommandLine, WalksTheProgramPathByCharacters)
-{
-    const struct {
-        const char* line;
-        const char* directory;
-    } cases[] = {
-        {"\"C:\\Pkg\\\x95\x5C.exe\" /uninstall", "C:\\Pkg"},
-        {"C:\\\x83\x5C\\\x95\x5Csetup.exe", "C:\\\x83\x5C"},
-        {"\"\x95\x5Csetup.exe\"", nullptr},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.line);
-        const CommandLine result = ScanCommandLine(c.line, Cp932Lead);
-        EXPECT_EQ(result.changeDirectory, c.directory != nullptr);
-        EXPECT_EQ(result.directory, c.directory ? c.directory : "");
     }
 }
 
@@ -86,7 +71,10 @@ std::string Describe(const SetupOptions& o)
     return text;
 }
 
-const struct OptionsCase { const char* line; const char* expected; } kOptionsCases[] = {
+const std::string kHyou = "\x95\x5C";  // "表" in code page 932
+
+// cp932: the line is in code page 932.
+const struct OptionsCase { std::string line; std::string expected; bool cp932 = false; } kOptionsCases[] = {
     // Quotes group blanks and tabs; a quote may open or close anywhere in an argument.
     {R"("C:\Pkg\setup.exe" /quiet "/dir=C:\My Lib")", R"(extended quiet dir=[C:\My Lib])"},
     {R"("C:\Pkg\setup.exe" /dir="C:\My Lib"\x "/log=a)" "\t" R"(b")",
@@ -131,39 +119,22 @@ const struct OptionsCase { const char* line; const char* expected; } kOptionsCas
     {R"("C:\x /quiet\setup.exe" /uninstall)", "legacy uninstall"},
     {R"(C:\Pkg\setup.exe)", "legacy"},
     {"", "legacy"},
-    {nullptr, "legacy"},
+    // Code page 932: a trail byte 5C before a quote is no backslash before a quote; a lead byte
+    // at the very end is a character of its own. In 1252 the same bytes are two characters.
+    {"setup.exe /quiet \"/dir=C:\\" + kHyou + "\" \"/log=C:\\" + kHyou + "\"",
+     "extended quiet dir=[C:\\" + kHyou + "] log=[C:\\" + kHyou + "]", true},
+    {"setup.exe \"/dir=C:\\" + kHyou + "\\\\\" /quiet", "extended quiet dir=[C:\\" + kHyou + "\\]", true},
+    {"setup.exe /dir=C:\\a\x95", "extended dir=[C:\\a\x95]", true},
+    {"setup.exe \"/dir=C:\\" + kHyou + "\" /quiet", "extended dir=[C:\\\x95\" /quiet]"},
 };
 
 TEST(ReadOptions, ReadsEachLineAsTheRuntimeSplitsIt)
 {
     for (const OptionsCase& c : kOptionsCases) {
-        SCOPED_TRACE(c.line ? c.line : "(null)");
-        EXPECT_EQ(Describe(ReadOptions(c.line, NoLeadBytes)), c.expected);
-    }
-}
-
-// Code page 932: a trail byte 5C before a quote is no backslash before a quote; a lead byte at
-// the very end is a character of its own. In 1252 the same bytes are two characters.
-TEST(ReadOptions, SplitsDoubleByteCharactersWhole)
-{
-    const std::string hyou = "\x95\x5C";
-    const struct {
-        std::string line;
-        bool cp932;
-        std::string expected;
-    } cases[] = {
-        {"setup.exe /quiet \"/dir=C:\\" + hyou + "\" \"/log=C:\\" + hyou + "\"", true,
-         "extended quiet dir=[C:\\" + hyou + "] log=[C:\\" + hyou + "]"},
-        {"setup.exe \"/dir=C:\\" + hyou + "\\\\\" /quiet", true,
-         "extended quiet dir=[C:\\" + hyou + "\\]"},
-        {"setup.exe /dir=C:\\a\x95", true, "extended dir=[C:\\a\x95]"},
-        {"setup.exe \"/dir=C:\\" + hyou + "\" /quiet", false,
-         "extended dir=[C:\\\x95\" /quiet]"},
-    };
-    for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         EXPECT_EQ(Describe(ReadOptions(c.line.c_str(), c.cp932 ? Cp932Lead : NoLeadBytes)), c.expected);
     }
+    EXPECT_EQ(Describe(ReadOptions(nullptr, NoLeadBytes)), "legacy");
 }
 
 }  // namespace
