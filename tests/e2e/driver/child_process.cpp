@@ -152,13 +152,18 @@ std::string ChildProcess::ReadText(HWND window)
         !SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS,
                              &length))
         return std::string();
-    std::string text(length + 1, '\0');
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
-                             SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &copied))
-        return std::string();
-    text.resize(copied < length ? copied : length);
-    return text;
+    // The text may change between the two questions: a buffer it filled up is read again, larger.
+    for (size_t size = length + 2;; size *= 2) {
+        std::string text(size, '\0');
+        DWORD_PTR copied = 0;
+        if (!SendMessageTimeoutA(window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(&text[0]),
+                                 SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &copied))
+            return std::string();
+        if (copied + 1 < size) {
+            text.resize(copied);
+            return text;
+        }
+    }
 }
 
 std::string ChildProcess::ReadItem(HWND dialog, int id)
