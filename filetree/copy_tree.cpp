@@ -2,7 +2,6 @@
 
 #include "find_entries.h"
 #include "remove_tree.h"
-
 #include "win32/code_page.h"
 
 #include <windows.h>

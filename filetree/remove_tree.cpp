@@ -11,10 +11,6 @@ namespace {
 
 const char* const kNotRemoved = "not removed";
 
-}  // namespace
-
-namespace {
-
 // Where the removal tells what it did; nowhere when nobody asked.
 class Record {
 public:
