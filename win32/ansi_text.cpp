@@ -20,15 +20,6 @@ size_t FindLastCharacter(const std::string& text, char c, LeadByteTest isLead)
     return found;
 }
 
-size_t FindLastSeparator(const std::string& text, LeadByteTest isLead)
-{
-    size_t found = std::string::npos;
-    for (size_t at = 0; at < text.size(); at = NextCharacter(text, at, isLead))
-        if (text[at] == '\\' || text[at] == '/')
-            found = at;
-    return found;
-}
-
 bool EndsWithCharacter(const std::string& text, char c, LeadByteTest isLead)
 {
     const size_t last = FindLastCharacter(text, c, isLead);

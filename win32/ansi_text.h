@@ -19,9 +19,6 @@ size_t NextCharacter(const std::string& text, size_t at, LeadByteTest isLead);
 // Where the last character that is the ASCII character c starts, or npos.
 size_t FindLastCharacter(const std::string& text, char c, LeadByteTest isLead);
 
-// Where the last "\" or "/" starts, or npos.
-size_t FindLastSeparator(const std::string& text, LeadByteTest isLead);
-
 // Whether the last character of text is the ASCII character c.
 bool EndsWithCharacter(const std::string& text, char c, LeadByteTest isLead);
 

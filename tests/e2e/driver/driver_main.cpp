@@ -13,7 +13,7 @@
 //                           answer "Browse for Folder" (--browse-to selects PATH, then OK)
 //        --message          wait for a message box, print its caption and text, press its OK
 //        --cancel-run       press Cancel in the progress window "Setup" once it is enabled
-//        --answer yes|no    wait for a message box, print its caption and text, press Yes or No
+//        --answer yes|no    the same for a question, pressing Yes or No
 //        --sleep MS
 // Finally it waits for the program to end. Exit code 0 when every step succeeded, 1 when one
 // failed or timed out (the program is then killed), 2 for a usage error.
@@ -139,13 +139,14 @@ int main(int argc, char** argv)
             if (!ChildProcess::Press(browser, id) || !child.WaitForWindowGone(browser))
                 return fail("cannot answer the browser");
             std::printf("pressed %d\n", id);
-        } else if (step == "--message") {
+        } else if (step == "--message" || (step == "--answer" && hasValue)) {
+            const int button = step == "--message" ? IDOK : steps[++i] == "yes" ? IDYES : IDNO;
             HWND box = child.WaitForMessageBox();
             if (!box)
                 return fail("");
             std::printf("message %s %s\n", Quoted(ChildProcess::Caption(box)).c_str(),
                         Quoted(ChildProcess::ReadItem(box, ChildProcess::MESSAGE_TEXT)).c_str());
-            if (!ChildProcess::Press(box, IDOK) || !child.WaitForWindowGone(box))
+            if (!ChildProcess::Press(box, button) || !child.WaitForWindowGone(box))
                 return fail("cannot close the message box");
         } else if (step == "--cancel-run") {
             HWND progress = window("Setup");
@@ -155,16 +156,6 @@ int main(int argc, char** argv)
             if (!cancel || !IsWindowEnabled(cancel) || !ChildProcess::Press(progress, IDCANCEL))
                 return fail("cannot press Cancel in the progress window");
             std::printf("pressed %d\n", IDCANCEL);
-        } else if (step == "--answer" && hasValue) {
-            const std::string answer = steps[++i];
-            HWND box = child.WaitForMessageBox();
-            if (!box)
-                return fail("");
-            std::printf("question %s %s\n", Quoted(ChildProcess::Caption(box)).c_str(),
-                        Quoted(ChildProcess::ReadItem(box, ChildProcess::MESSAGE_TEXT)).c_str());
-            if (!ChildProcess::Press(box, answer == "yes" ? IDYES : IDNO) || !child.WaitForWindowGone(box))
-                return fail("cannot answer the message box");
-            std::printf("answered %s\n", answer.c_str());
         } else if (step == "--sleep" && hasValue) {
             Sleep(std::strtoul(steps[++i].c_str(), nullptr, 10));
         } else {
