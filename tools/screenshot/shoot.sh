@@ -120,14 +120,15 @@ finish_driver
 "$WINELOADER" wineboot -r
 
 # The progress window is alone on screen only while the files are copied, which for the sample
-# package is too short for a picture: this install copies a package with 2,000 more files.
+# package is too short for a picture: this install copies a package with 8,000 more files, long
+# enough for a picture of the window and then one of its Cancel question.
 bulky=$out/bulky-package
 rm -rf "$bulky"
 cp -R "$build/sample-package" "$bulky"
 mkdir "$bulky/Quillon/bulk"
-head -c 8M /dev/zero | split -b 4096 -a 4 - "$bulky/Quillon/bulk/file"
+head -c 32M /dev/zero | split -b 4096 -a 4 - "$bulky/Quillon/bulk/file"
 drive --exe "$(windows_path "$bulky/setup.exe")" --cwd 'C:\' --window "Choose Folder" --ok \
-    --sleep 300 --cancel-run --sleep 10000 --answer no --message
+    --sleep 2500 --cancel-run --sleep 10000 --answer no --message
 wait_for Setup "" && shot progress
 # Cancel asks first; the copy waits for the answer. Wine takes a moment to paint the question.
 wait_for Setup "Cancel the installation of Quillon?" && sleep 3 && shot cancel-question
