@@ -14,9 +14,8 @@ void CancelSwitch::Answered(bool yes)
 
 bool CancelSwitch::Cancelled() const
 {
-    // The worker owned the folder dialog, so the system counts it among the program's window
-    // threads and sends it messages while the question box comes up (the main thread then waits
-    // for the answer): it goes on handling them while it waits.
+    // The worker owned the folder dialog and so has a message queue that other threads may send
+    // to; it answers while it waits, so that no sender ever waits on it.
     HANDLE answered = answered_.Get();
     while (state_ == ASKING &&
            MsgWaitForMultipleObjects(1, &answered, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {

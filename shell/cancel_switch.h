@@ -1,5 +1,4 @@
 #pragma once
-// The person's Cancel, shared by the progress window and the worker.
 
 #include "win32/handle.h"
 
