@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-// Hears of each file the copy puts in place, and may stop the copy before the next one.
+// Hears of each file the copy tried, copied or not, and may stop the copy before the next one.
 class CopyListener {
 public:
     virtual ~CopyListener() = default;
@@ -22,14 +22,16 @@ struct CopyReport {
     unsigned long long bytes = 0;   // the size of the files in place
     FileEvents notCopied;           // with the copy's error code
     CopyListener* listener = nullptr;
+    // A file of the top folder copied before all others (any case); cleared once it is taken.
+    std::string first;
     bool stopped = false;           // the listener stopped the copy
-    // The folders the copy created (with a trailing backslash) and the files it wrote, in order.
+    // The folders the copy created (with a trailing backslash) and the files it created (not
+    // those it overwrote), in order.
     std::vector<std::string> made;
 };
 
-// Takes away what the copy made, newest first: the files it wrote (read-only ones too) and the
-// folders it created, once empty; for a copy into a folder of the program's own, where every
-// file written is one the copy brought. events, when given, receive each path as
+// Takes away what the copy made, newest first: the files it created (read-only ones too) and the
+// folders it created, once empty. Files it overwrote stay, with the copy's content. events, when given, receive each path as
 // RemoveFolderTree's do.
 void UndoCopy(const CopyReport& report, FileEvents* events);
 

@@ -107,10 +107,15 @@ void RemoveEmptyFolder(const std::string& folder, FileEvents* events)
     RemoveOrSchedule(folder, LookUpMoveFileEx(), record);
 }
 
+bool IsNotRemoved(const FileEvent& event)
+{
+    return event.what == kNotRemoved;
+}
+
 bool AnyNotRemoved(const FileEvents& events)
 {
     for (const FileEvent& event : events)
-        if (event.what == kNotRemoved)
+        if (IsNotRemoved(event))
             return true;
     return false;
 }

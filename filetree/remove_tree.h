@@ -25,5 +25,7 @@ void RemoveFile(const std::string& path, ReadOnlyFiles readOnly, FileEvents* eve
 // Removes one folder if it is empty (a link, as a link), as RemoveFolderTree removes each one.
 void RemoveEmptyFolder(const std::string& folder, FileEvents* events);
 
-// Whether any of events is a file or folder that neither went nor waits for the restart.
+// Whether the event, or any of events, is a file or folder that neither went nor waits for the
+// restart.
+bool IsNotRemoved(const FileEvent& event);
 bool AnyNotRemoved(const FileEvents& events);

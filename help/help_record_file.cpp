@@ -10,10 +10,22 @@ namespace {
 // Help registration files are hidden, as the help system keeps them.
 const DWORD kSavedAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
 
+RewriteOptions HelpFileRewrite()
+{
+    RewriteOptions options;
+    options.tempSuffix = ".tmp";
+    options.attributes = kSavedAttributes;
+    return options;
+}
+
 }  // namespace
 
 bool HelpRecordList::Load(const std::string& path)
 {
+    // A save that was stopped between its steps is finished first: the file read is the one the
+    // help system sees.
+    if (!FinishInterruptedRewrite(path, HelpFileRewrite()))
+        return false;
     const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING,
                                       FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_ARCHIVE, nullptr));
@@ -43,10 +55,7 @@ bool HelpRecordList::Save(const std::string& path) const
     }
     // The file lists every help collection on the machine: it is never truncated in place, so
     // a full disk or a failed write leaves the old content.
-    RewriteOptions options;
-    options.tempSuffix = ".tmp";
-    options.attributes = kSavedAttributes;
     FileHandle notHeld;
     return ReplaceFileContent(
-        path, notHeld, std::string(stream.Bytes().begin(), stream.Bytes().end()), options);
+        path, notHeld, std::string(stream.Bytes().begin(), stream.Bytes().end()), HelpFileRewrite());
 }

@@ -5,7 +5,7 @@
 #include "win32/file_system.h"
 #include "win32/handle.h"
 #include "win32/reg_key.h"
-
+#include "win32/safe_rewrite.h"
 
 namespace {
 
@@ -21,6 +21,12 @@ HelpText AnsiHelpText(const std::string& ansi)
     HelpText text;
     text.bytes = AnsiToUtf16Le(ansi);
     return text;
+}
+
+// A file counts as there while an interrupted save keeps its old content under the backup name.
+bool Present(const std::string& path)
+{
+    return Exists(path) || Exists(path + RewriteOptions().backupSuffix);
 }
 
 // Where the registration tells what became of each file; nowhere when nobody asked.
@@ -41,7 +47,7 @@ public:
     {
         const bool loaded = list.Load(path);
         if (!loaded)
-            Add(Exists(path) ? "help file left as it is, it cannot be read as one"
+            Add(Present(path) ? "help file left as it is, it cannot be read as one"
                              : "help file skipped, there is none", path);
         return loaded;
     }
@@ -72,8 +78,8 @@ bool EraseFirstNamed(HelpRecordList& list, const Entry* (HelpRecordList::*as)(si
 // but cannot be read may.
 bool Unreadable(const std::string& path)
 {
-    return Exists(path) && !FileHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                                   nullptr, OPEN_EXISTING, 0, nullptr));
+    return Present(path) && !FileHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                    nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 }  // namespace
@@ -116,14 +122,14 @@ bool RegisterHelp(HKEY machineRoot, const std::string& helpFolder,
 
     HelpRecordList namespaces(HelpRecordList::kNotLoaded, AnsiHelpText);
     if (!record.Loaded(namespaces, dataFolder + kNamespaceList))
-        return !Exists(dataFolder + kNamespaceList);
+        return !Present(dataFolder + kNamespaceList);
     namespaces.AppendNamespace(namespaceName, folder + fileBase + ".HxC", description);
     if (!record.Saved(namespaces, dataFolder + kNamespaceList))
         return false;
 
     HelpRecordList collection(HelpRecordList::kNotLoaded, AnsiHelpText);
     if (!record.Loaded(collection, dataFolder + kCollectionFile))
-        return !Exists(dataFolder + kCollectionFile);
+        return !Present(dataFolder + kCollectionFile);
     for (size_t index = 0; index < collection.Count(); ++index) {
         const PluginRecord* found = collection.AsPlugin(index);
         if (!found)

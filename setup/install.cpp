@@ -12,6 +12,7 @@
 #include "win32/file_system.h"
 #include "win32/reg_key.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -25,14 +26,19 @@ bool IsExistingFolder(const std::string& path)
     return GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(path);
 }
 
+// Whether the folder holds anything. One that cannot be listed may hold the person's files, and
+// counts as holding some.
 bool HoldsEntries(const std::string& folder)
 {
-    std::vector<std::string> names;
-    FindEntries((folder + "\\*.*").c_str(), names, AnyEntry);
-    for (const std::string& name : names)
-        if (name != "." && name != "..")
+    WIN32_FIND_DATAA entry;
+    FindSearch search(FindFirstFileA((folder + "\\*.*").c_str(), &entry));
+    if (!search.IsOpen())
+        return GetLastError() != ERROR_FILE_NOT_FOUND;
+    do {
+        if (lstrcmpA(entry.cFileName, ".") != 0 && lstrcmpA(entry.cFileName, "..") != 0)
             return true;
-    return false;
+    } while (FindNextFileA(search.Get(), &entry));
+    return GetLastError() != ERROR_NO_MORE_FILES;
 }
 
 std::string Lower(std::string text)
@@ -62,15 +68,7 @@ bool RestartDeletesWithin(const std::string& folder)
     if (sessionManager.Open(HKEY_LOCAL_MACHINE, kSessionManager, KEY_READ) != ERROR_SUCCESS ||
         sessionManager.ReadString("PendingFileRenameOperations", data) != ERROR_SUCCESS)
         return false;
-    // NUL-separated texts; the read took off the NUL that ends the last one.
-    std::vector<std::string> strings;
-    for (size_t start = 0; start < data.size();) {
-        size_t end = data.find('\0', start);
-        if (end == std::string::npos)
-            end = data.size();
-        strings.push_back(data.substr(start, end - start));
-        start = end + 1;
-    }
+    const std::vector<std::string> strings = SplitStrings(data);
     const std::string ours = Lower(NormalizeFolder(folder));
     // Pairs of source and target; an empty target is a deletion.
     for (size_t i = 0; i + 1 < strings.size(); i += 2) {
@@ -97,7 +95,7 @@ struct InstallFolder {
 
 // Creates the chosen folder if need be and says why it cannot be the install folder; empty
 // when it can. A folder created here and then refused is removed again.
-std::string PrepareInstallFolder(InstallFolder& chosen, const std::string& recordedFolder)
+std::string PrepareInstallFolder(InstallFolder& chosen, const std::string& recordedIdentity)
 {
     const std::string& folder = chosen.path;
     const std::string normalized = NormalizeFolder(folder);
@@ -116,8 +114,10 @@ std::string PrepareInstallFolder(InstallFolder& chosen, const std::string& recor
         refusal = kCannotCreate;
     else if (IsInPackage(folder))
         refusal = "Error: the install folder must lie outside the package:\n" + folder;
-    else if (hadEntries &&
-             !(IdentifyFolder(normalized) == IdentifyFolder(NormalizeFolder(recordedFolder))))
+    // Only the folder an entry records by its identity is an earlier install: without an entry,
+    // the default folder may hold a person's own files like any other.
+    else if (hadEntries && (recordedIdentity.empty() ||
+                            RecordedIdentity(IdentifyFolder(normalized)) != recordedIdentity))
         refusal = "Error: the install folder must be new or empty:\n" + folder;
     else if (RestartDeletesWithin(folder))
         refusal = "Error: an earlier uninstall removes this folder at the next restart:\n" +
@@ -130,13 +130,13 @@ std::string PrepareInstallFolder(InstallFolder& chosen, const std::string& recor
 }
 
 // Asks until a folder is ready; false when none is given any more.
-bool ChooseInstallFolder(const std::string& recordedFolder, const std::string& proposal,
+bool ChooseInstallFolder(const std::string& recordedIdentity, const std::string& proposal,
                          SetupUi& ui, InstallFolder& installFolder)
 {
     for (;;) {
         if (!ui.AskFolder(proposal, installFolder.path))
             return false;
-        const std::string refusal = PrepareInstallFolder(installFolder, recordedFolder);
+        const std::string refusal = PrepareInstallFolder(installFolder, recordedIdentity);
         if (refusal.empty())
             return true;
         ui.Note({"install folder given: ", installFolder.path});
@@ -172,10 +172,24 @@ private:
     unsigned shown_ = 0;
 };
 
+// Counts what a rollback left: files and folders that wait for the restart, and those that
+// neither went nor wait.
+void CountLeft(const FileEvents& undone, SetupOutcome& outcome)
+{
+    for (const FileEvent& event : undone) {
+        if (event.what == SCHEDULED_FOR_RESTART)
+            ++outcome.leftUntilRestart;
+        else if (IsNotRemoved(event))
+            ++outcome.leftUntilUninstall;
+    }
+}
+
 // Copies the library into the install folder. A person may cancel while it runs, unless it
-// replaces an earlier install's files: then everything this run made is taken away again and
-// the function returns false.
-bool CopyLibrary(const InstallFolder& installFolder, CopyReport& copy, SetupUi& ui)
+// replaces an earlier install's files: then what this run made is taken away again, outcome
+// says what stayed, and the function returns false. The copy of setup.exe comes first, so that
+// the entry's command can start as soon as anything else is there.
+bool CopyLibrary(const InstallFolder& installFolder, CopyReport& copy, SetupUi& ui,
+                 SetupOutcome& outcome)
 {
     const bool cancellable = !installFolder.earlierInstall;
     ui.Step(cancellable ? "Copying the library files"
@@ -184,24 +198,32 @@ bool CopyLibrary(const InstallFolder& installFolder, CopyReport& copy, SetupUi& 
     // One more walk of the package, for the size of the whole.
     CopyProgress progress(ui, TreeBytes("Quillon\\"), cancellable);
     copy.listener = &progress;
+    copy.first = "setup.exe";
     CopyFolderTree("Quillon", installFolder.path, &copy);
     copy.listener = nullptr;
+    // A Yes that came after the last file is honoured all the same; from here on Cancel is
+    // refused.
+    if (cancellable && ui.EndCancellable())
+        copy.stopped = true;
     if (!copy.stopped)
         return true;
     FileEvents undone;
     UndoCopy(copy, &undone);
     if (installFolder.created)
         RemoveEmptyFolder(installFolder.path, &undone);
-    ui.Note("cancelled: what this run copied and made is taken away");
+    CountLeft(undone, outcome);
+    ui.Note(outcome.leftUntilRestart || outcome.leftUntilUninstall
+                ? "cancelled: what this run copied and made is taken away, but for what the lines "
+                  "below leave"
+                : "cancelled: what this run copied and made is taken away");
     ui.Note(undone);
     return false;
 }
 
-// Copies the wizard into the first version, highest first, that has both wizard folders.
-// Returns the "InstallDir" the search leaves: the taken version's, else the last one read.
-std::string InstallWizard(const RegKey& visualStudio, CopyReport& copy, SetupUi& ui)
+// Finds the first version, highest first, that has both wizard folders; false when none has.
+// ideFolder: the "InstallDir" the search leaves: the taken version's, else the last one read.
+bool FindWizardVersion(const RegKey& visualStudio, std::string& ideFolder, SetupUi& ui)
 {
-    std::string ideFolder;
     std::vector<std::string> versions;
     if (visualStudio.Get())
         visualStudio.EnumSubKeys(versions);
@@ -212,17 +234,14 @@ std::string InstallWizard(const RegKey& visualStudio, CopyReport& copy, SetupUi&
         bool qualifies = false;
         if (opened == ERROR_SUCCESS)
             qualifies = versionKey.ReadString("InstallDir", ideFolder) == ERROR_SUCCESS;
-        const std::string projects = WizardProjectsFolder(ideFolder);
-        const std::string wizards = WizardsFolder(ideFolder);
-        if (qualifies && PathExists(projects) && PathExists(wizards)) {
+        if (qualifies && PathExists(WizardProjectsFolder(ideFolder)) &&
+            PathExists(WizardsFolder(ideFolder))) {
             ui.Note({"IDE version for the wizard: ", version, " (", ideFolder, ")"});
-            CopyFolderTree("AppWizard\\vcprojects", projects, &copy);
-            CopyFolderTree("AppWizard\\VCWizards", wizards, &copy);
-            return ideFolder;
+            return true;
         }
     }
     ui.Note("IDE version for the wizard: none has both wizard folders");
-    return ideFolder;
+    return false;
 }
 
 // One value of the Uninstall entry, logged as written or not; true when written.
@@ -259,21 +278,140 @@ bool SetIdentity(const RegKey& key, const std::string& identity, SetupUi& ui)
     return SetValue(key, INSTALL_DIR_ID, REG_BINARY, identity, shown, ui);
 }
 
+// The folders, each ended by a NUL, and one more NUL after the last.
+bool SetFolders(const RegKey& key, const char* name, const std::vector<std::string>& folders,
+                SetupUi& ui)
+{
+    std::string data, shown;
+    for (const std::string& folder : folders) {
+        data += folder + '\0';
+        shown += (shown.empty() ? "" : "; ") + folder;
+    }
+    return SetValue(key, name, REG_MULTI_SZ, data + '\0', shown, ui);
+}
+
+// The values of the entry for an install into installFolder. ideFolder and libraryBytes are
+// known only later in the run: null leaves those values as they are.
+bool WriteEntry(const RegKey& entry, const std::string& installFolder,
+                const std::string* ideFolder, const unsigned long long* libraryBytes, SetupUi& ui)
+{
+    const std::string program = installFolder + "\\setup.exe";
+    bool written = entry.Get() != nullptr;
+    written = SetText(entry, "DisplayName", "Quillon library", ui) && written;
+    written = SetText(entry, "UninstallString", "\"" + program + "\" /uninstall", ui) && written;
+    written = SetText(entry, "InstallDir", installFolder, ui) && written;
+    if (ideFolder)
+        written = SetText(entry, "IDEDir", *ideFolder, ui) && written;
+    // What the uninstall will remove: this very folder, not whatever "InstallDir" names then.
+    written = SetIdentity(entry, RecordedIdentity(IdentifyFolder(NormalizeFolder(installFolder))),
+                          ui) && written;
+    // What Add/Remove Programs and deployment tools read besides.
+    written = SetText(entry, "QuietUninstallString", "\"" + program + "\" /uninstall /quiet", ui) &&
+              written;
+    written = SetText(entry, "InstallLocation", installFolder, ui) && written;
+    written = SetText(entry, "DisplayIcon", program + ",0", ui) && written;
+    if (libraryBytes)
+        written = SetNumber(entry, "EstimatedSize", static_cast<DWORD>((*libraryBytes + 1023) / 1024),
+                            ui) && written;
+    written = SetNumber(entry, "NoModify", 1, ui) && written;
+    written = SetNumber(entry, "NoRepair", 1, ui) && written;
+    return written;
+}
+
+// A value is on the disk, not only in memory, before the run goes on as if it were.
+bool Flush(const RegKey& entry)
+{
+    return entry.Get() && RegFlushKey(entry.Get()) == ERROR_SUCCESS;
+}
+
+// The entry as it stood before this run, put back when a person cancels: an earlier install
+// in another folder keeps its record, and a machine without one gets none.
+class EntryBefore {
+public:
+    explicit EntryBefore(const RegKey& entry) : existed_(entry.Get() != nullptr)
+    {
+        for (const char* name : kNames) {
+            Saved saved;
+            saved.present = existed_ && entry.ReadValue(name, saved.data, &saved.type) == ERROR_SUCCESS;
+            values_.push_back(saved);
+        }
+    }
+
+    void PutBack(const RegKey& entry, SetupUi& ui) const
+    {
+        if (!existed_) {
+            RegKey uninstallKeys;
+            uninstallKeys.Open(HKEY_LOCAL_MACHINE, UNINSTALL_PARENT_KEY, KEY_ALL_ACCESS);
+            const LONG deleted = RegDeleteKeyA(uninstallKeys.Get(), "Quillon");
+            ui.Note({deleted == ERROR_SUCCESS ? "entry removed: " : "entry not removed: ", UNINSTALL_KEY});
+            return;
+        }
+        for (size_t i = 0; i < values_.size(); ++i) {
+            const Saved& saved = values_[i];
+            if (saved.present)
+                RegSetValueExA(entry.Get(), kNames[i], 0, saved.type,
+                               reinterpret_cast<const BYTE*>(saved.data.data()),
+                               static_cast<DWORD>(saved.data.size()));
+            else
+                RegDeleteValueA(entry.Get(), kNames[i]);
+        }
+        Flush(entry);
+        ui.Note({"entry put back as it was: ", UNINSTALL_KEY});
+    }
+
+private:
+    struct Saved {
+        bool present = false;
+        DWORD type = REG_NONE;
+        std::string data;
+    };
+    static constexpr const char* kNames[] = {
+        "DisplayName",  "UninstallString", "InstallDir",    "IDEDir",   "InstallDirId",
+        "QuietUninstallString", "InstallLocation", "DisplayIcon", "EstimatedSize", "NoModify",
+        "NoRepair",     "InstallUnfinished"};
+    bool existed_;
+    std::vector<Saved> values_;
+};
+
 }  // namespace
 
 void RunInstall(const std::string& recordedFolder, const std::string& proposal, SetupUi& ui)
 {
+    RegKey entry;
+    entry.Open(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, KEY_ALL_ACCESS);
     InstallFolder chosen;
-    if (!ChooseInstallFolder(recordedFolder, proposal, ui, chosen)) {
+    if (!ChooseInstallFolder(ReadRecordedIdentity(entry), proposal, ui, chosen)) {
         ui.Finish(SetupOutcome());
         return;
     }
     const std::string& installFolder = chosen.path;
     ui.Note({"install folder: ", installFolder});
 
+    // Before the first file the entry records the install, marked unfinished until the last
+    // step, so that a run stopped at any moment leaves a way back: the entry's command, or this
+    // program run again, removes or completes whatever is there. The directory lists may name
+    // the earlier folder, and any that an unfinished run before this one left there.
+    const EntryBefore before(entry);
+    std::vector<std::string> listed = ReadListedFolders(entry);
+    if (!recordedFolder.empty() &&
+        std::find(listed.begin(), listed.end(), recordedFolder) == listed.end())
+        listed.push_back(recordedFolder);
+    if (!entry.Get())
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, const_cast<char*>(""),
+                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, entry.Slot(), nullptr);
+    SetFolders(entry, INSTALL_UNFINISHED, listed, ui);
+    WriteEntry(entry, installFolder, nullptr, nullptr, ui);
+    Flush(entry);
+
     CopyReport copy;
-    if (!CopyLibrary(chosen, copy, ui)) {
-        ui.Finish(SetupOutcome());
+    SetupOutcome outcome;
+    if (!CopyLibrary(chosen, copy, ui, outcome)) {
+        // What stays beyond the restart keeps the entry, whose command removes it.
+        if (outcome.leftUntilUninstall)
+            ui.Note({"entry kept: ", UNINSTALL_KEY});
+        else
+            before.PutBack(entry, ui);
+        ui.Finish(outcome);
         return;
     }
     const unsigned long long libraryBytes = copy.bytes;
@@ -281,7 +419,15 @@ void RunInstall(const std::string& recordedFolder, const std::string& proposal, 
     ui.Step("Copying the wizard files");
     RegKey visualStudio;
     visualStudio.Open(HKEY_LOCAL_MACHINE, VISUAL_STUDIO_KEY, KEY_READ);
-    const std::string ideFolder = InstallWizard(visualStudio, copy, ui);
+    std::string ideFolder;
+    const bool wizardTaken = FindWizardVersion(visualStudio, ideFolder, ui);
+    // The uninstall finds the wizard files by this value: it is recorded before they come.
+    SetText(entry, "IDEDir", ideFolder, ui);
+    Flush(entry);
+    if (wizardTaken) {
+        CopyFolderTree("AppWizard\\vcprojects", WizardProjectsFolder(ideFolder), &copy);
+        CopyFolderTree("AppWizard\\VCWizards", WizardsFolder(ideFolder), &copy);
+    }
     ui.ShowProgress(kCopyShare + kShortStep);
     const unsigned long notCopied = static_cast<unsigned long>(copy.notCopied.size());
     ui.Note("files copied: " + std::to_string(copy.files - notCopied) + " of " +
@@ -299,40 +445,25 @@ void RunInstall(const std::string& recordedFolder, const std::string& proposal, 
     // Each edit runs whatever the one before it did.
     ui.Step("Updating the directory lists");
     FileEvents settings;
-    bool listsUpdated = RemoveVcDirectory(recordedFolder, &settings);
+    bool listsUpdated = true;
+    for (const std::string& folder : listed)
+        listsUpdated = RemoveVcDirectory(folder, &settings) && listsUpdated;
     listsUpdated = AddVcDirectory("Include Dirs", installFolder, &settings) && listsUpdated;
     listsUpdated = AddVcDirectory("Library Dirs", installFolder, &settings) && listsUpdated;
     ui.Note(settings);
     ui.ShowProgress(kCopyShare + 3 * kShortStep);
 
-    // Written even after failures, so that the uninstall can clean up.
+    // Written even after failures, so that the uninstall can clean up; the mark of an
+    // unfinished install goes last.
     ui.Step("Writing the uninstall entry");
-    RegKey entry;
-    bool entryWritten =
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, const_cast<char*>(""),
-                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, entry.Slot(),
-                        nullptr) == ERROR_SUCCESS;
-    const std::string program = installFolder + "\\setup.exe";
-    entryWritten = SetText(entry, "DisplayName", "Quillon library", ui) && entryWritten;
-    entryWritten = SetText(entry, "UninstallString", "\"" + program + "\" /uninstall", ui) && entryWritten;
-    entryWritten = SetText(entry, "InstallDir", installFolder, ui) && entryWritten;
-    entryWritten = SetText(entry, "IDEDir", ideFolder, ui) && entryWritten;
-    // What the uninstall will remove: this very folder, not whatever "InstallDir" names then.
-    entryWritten = SetIdentity(entry, RecordedIdentity(IdentifyFolder(NormalizeFolder(installFolder))),
-                               ui) && entryWritten;
-    // What Add/Remove Programs and deployment tools read besides.
-    entryWritten = SetText(entry, "QuietUninstallString", "\"" + program + "\" /uninstall /quiet", ui) &&
+    bool entryWritten = WriteEntry(entry, installFolder, &ideFolder, &libraryBytes, ui);
+    const LONG unmarked = RegDeleteValueA(entry.Get(), INSTALL_UNFINISHED);
+    entryWritten = (unmarked == ERROR_SUCCESS || unmarked == ERROR_FILE_NOT_FOUND) && Flush(entry) &&
                    entryWritten;
-    entryWritten = SetText(entry, "InstallLocation", installFolder, ui) && entryWritten;
-    entryWritten = SetText(entry, "DisplayIcon", program + ",0", ui) && entryWritten;
-    entryWritten = SetNumber(entry, "EstimatedSize", static_cast<DWORD>((libraryBytes + 1023) / 1024),
-                             ui) && entryWritten;
-    entryWritten = SetNumber(entry, "NoModify", 1, ui) && entryWritten;
-    entryWritten = SetNumber(entry, "NoRepair", 1, ui) && entryWritten;
+    ui.Note(entryWritten ? "entry finished" : "entry not finished");
 
     ui.ShowProgress(kCopyShare + 4 * kShortStep);
 
-    SetupOutcome outcome;
     outcome.code = CMD_INSTALLED;
     outcome.incomplete = (notCopied ? INCOMPLETE_FILES : 0) | (helpRegistered ? 0 : INCOMPLETE_HELP) |
                          (listsUpdated ? 0 : INCOMPLETE_LISTS) | (entryWritten ? 0 : INCOMPLETE_ENTRY);

@@ -12,6 +12,7 @@ const char* const UNINSTALL_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\
 const char* const UNINSTALL_PARENT_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char* const CURRENT_VERSION_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 const char* const INSTALL_DIR_ID = "InstallDirId";
+const char* const INSTALL_UNFINISHED = "InstallUnfinished";
 
 std::string RecordedIdentity(const FolderIdentity& identity)
 {
@@ -22,6 +23,43 @@ std::string RecordedIdentity(const FolderIdentity& identity)
         for (int shift = 0; shift < 32; shift += 8)
             bytes += static_cast<char>((part >> shift) & 0xFF);
     return bytes;
+}
+
+std::string ReadRecordedIdentity(const RegKey& entry)
+{
+    std::string recorded;
+    DWORD type = REG_NONE;
+    if (!entry.Get() || entry.ReadValue(INSTALL_DIR_ID, recorded, &type) != ERROR_SUCCESS ||
+        type != REG_BINARY || recorded.size() != 12)
+        return std::string();
+    return recorded;
+}
+
+std::vector<std::string> SplitStrings(const std::string& data)
+{
+    std::vector<std::string> strings;
+    for (size_t start = 0; start < data.size();) {
+        size_t end = data.find('\0', start);
+        if (end == std::string::npos)
+            end = data.size();
+        strings.push_back(data.substr(start, end - start));
+        start = end + 1;
+    }
+    return strings;
+}
+
+std::vector<std::string> ReadListedFolders(const RegKey& entry)
+{
+    std::string data;
+    DWORD type = REG_NONE;
+    if (!entry.Get() || entry.ReadValue(INSTALL_UNFINISHED, data, &type) != ERROR_SUCCESS ||
+        type != REG_MULTI_SZ)
+        return {};
+    std::vector<std::string> folders;
+    for (const std::string& folder : SplitStrings(data))
+        if (!folder.empty())
+            folders.push_back(folder);
+    return folders;
 }
 
 std::string LookupInstallFolder(HKEY machineRoot, RegKey& uninstallKey)

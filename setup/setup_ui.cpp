@@ -54,8 +54,16 @@ void SetupUi::Finish(const SetupOutcome& outcome)
 
 std::string OutcomeText(const SetupOutcome& outcome)
 {
-    if (outcome.code == CMD_ABORTED)
-        return "Installation aborted";
+    if (outcome.code == CMD_ABORTED) {
+        std::string text = "Installation aborted";
+        if (outcome.leftUntilRestart)
+            text += "\n" + std::to_string(outcome.leftUntilRestart) +
+                    " files or folders of this run stay until the next restart";
+        if (outcome.leftUntilUninstall)
+            text += "\n" + std::to_string(outcome.leftUntilUninstall) +
+                    " files or folders of this run stay until Quillon is uninstalled";
+        return text;
+    }
     const bool install = outcome.code == CMD_INSTALLED;
     if (!outcome.incomplete)
         return install ? "Quillon installed successfully" : "Quillon uninstalled";

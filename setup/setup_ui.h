@@ -20,6 +20,10 @@ struct SetupOutcome {
     // Files of the library wait for the restart (the running program and its own folder, the
     // normal end of a recorded uninstall, do not count).
     bool restartNeeded = false;
+    // What a cancelled install could not take back: files and folders that go at the next
+    // restart, and those that stay until the uninstall removes them.
+    unsigned long leftUntilRestart = 0;
+    unsigned long leftUntilUninstall = 0;
 };
 
 class SetupUi {
@@ -44,6 +48,10 @@ public:
     virtual void ShowProgress(unsigned thousandths) { (void)thousandths; }
     // Whether the person asked to stop the cancellable step in hand; asked between files.
     virtual bool Cancelled() { return false; }
+    // The cancellable step has done its work: from now on a Cancel is refused. True when the
+    // person asked to stop before that (a question still open is answered first), so that the
+    // step is taken back all the same.
+    virtual bool EndCancellable() { return false; }
 
     // One event of the run, for the log; or what a service did, one line per file.
     void Note(const std::string& line);

@@ -105,6 +105,8 @@ void RunUninstall(const std::string& recordedFolder, SetupUi& ui)
     const FolderClaim claim = ClaimInstallFolder(entry, recordedFolder);
     std::string ideFolder;
     entry.ReadString("IDEDir", ideFolder);
+    // An install stopped before its last step may have left an earlier folder in the lists.
+    const std::vector<std::string> listed = ReadListedFolders(entry);
     entry.Close();
 
     ui.Note({"install folder: ", recordedFolder, " (", ClaimText(claim), ")"});
@@ -116,7 +118,10 @@ void RunUninstall(const std::string& recordedFolder, SetupUi& ui)
     ui.ShowProgress(200);
     ui.Step("Removing the directory list entries");
     FileEvents settings;
-    const bool listsUpdated = claim == NOT_OURS || RemoveVcDirectory(recordedFolder, &settings);
+    bool listsUpdated = claim == NOT_OURS || RemoveVcDirectory(recordedFolder, &settings);
+    for (const std::string& folder : listed)
+        if (claim != NOT_OURS && folder != recordedFolder)
+            listsUpdated = RemoveVcDirectory(folder, &settings) && listsUpdated;
     ui.Note(settings);
     ui.ShowProgress(400);
 
@@ -157,6 +162,8 @@ void RunUninstall(const std::string& recordedFolder, SetupUi& ui)
         RegKey uninstallKeys;
         uninstallKeys.Open(HKEY_LOCAL_MACHINE, UNINSTALL_PARENT_KEY, KEY_ALL_ACCESS);
         const LONG deleted = RegDeleteKeyA(uninstallKeys.Get(), "Quillon");
+        if (deleted == ERROR_SUCCESS)
+            RegFlushKey(uninstallKeys.Get());
         ui.Note({deleted == ERROR_SUCCESS ? "entry removed: " : "entry not removed: ", UNINSTALL_KEY});
     }
     ui.ShowProgress(1000);

@@ -1,9 +1,13 @@
 #include "cancel_switch.h"
 
-void CancelSwitch::Asking()
+bool CancelSwitch::Asking()
 {
     ResetEvent(answered_.Get());
-    state_ = ASKING;
+    int running = RUNNING;
+    if (state_.compare_exchange_strong(running, ASKING))
+        return true;
+    SetEvent(answered_.Get());
+    return false;
 }
 
 void CancelSwitch::Answered(bool yes)
@@ -24,4 +28,16 @@ bool CancelSwitch::Cancelled() const
             DispatchMessageA(&message);
     }
     return state_ == CANCELLED;
+}
+
+bool CancelSwitch::Close()
+{
+    // A question may open between the look and the close: then the close waits for its answer.
+    for (;;) {
+        if (Cancelled())
+            return true;
+        int running = RUNNING;
+        if (state_.compare_exchange_strong(running, CLOSED) || running == CLOSED)
+            return false;
+    }
 }

@@ -20,7 +20,7 @@ const UINT WM_SETUP_PROGRESS = WM_APP + 2;
 
 class InteractiveUi : public SetupUi {
 public:
-    InteractiveUi(HWND progressWindow, const CancelSwitch& cancel, LogFile& log)
+    InteractiveUi(HWND progressWindow, CancelSwitch& cancel, LogFile& log)
         : SetupUi(log), progressWindow_(progressWindow), cancel_(cancel)
     {
     }
@@ -28,6 +28,7 @@ public:
     bool AskFolder(const std::string& proposal, std::string& folder) override;
     void ShowProgress(unsigned thousandths) override;
     bool Cancelled() override;
+    bool EndCancellable() override;
 
 protected:
     void ShowStep(const char* text, bool cancellable) override;
@@ -36,13 +37,17 @@ protected:
     void ShowEnd(const SetupOutcome& outcome) override;
 
 private:
+    // Posts the position that the limit held back last, if any.
+    void ShowHeldBack();
+
     HWND progressWindow_;
-    const CancelSwitch& cancel_;
+    CancelSwitch& cancel_;
     bool shown_ = false;  // the bar has moved once, at lastShown_ (GetTickCount)
     DWORD lastShown_ = 0;
+    unsigned heldBack_ = 0;  // a position not shown yet; 0 when none is
 };
 
 // The worker thread's body in a run that a person watches.
-void RunInteractive(HWND progressWindow, const CancelSwitch& cancel, const SetupOptions& options,
+void RunInteractive(HWND progressWindow, CancelSwitch& cancel, const SetupOptions& options,
                     LogFile& log);
 

@@ -18,8 +18,10 @@ ProgressDialog::ProgressDialog(const SetupOptions& options, LogFile& log)
     Start();
 
     // Without a worker no completion code would ever come and nothing could end the program.
-    if (!Handle() && handle)
+    if (!Handle() && handle) {
+        cancelSwitch_.Finish();
         PostMessageA(handle, WM_COMMAND, CMD_ABORTED, 0);
+    }
 }
 
 ProgressDialog::~ProgressDialog()
@@ -86,12 +88,15 @@ void ProgressDialog::AskToCancel()
     HWND window = handle;
     HWND cancel = cancel_;
     CancelSwitch& cancelSwitch = cancelSwitch_;
-    cancelSwitch.Asking();
+    // The copy may have ended since the button was enabled: then nothing is asked, and the next
+    // step disables the button.
+    if (!cancelSwitch.Asking())
+        return;
     const bool yes = MessageBoxA(window, "Cancel the installation of Quillon?", "Setup",
                                  MB_YESNO | MB_ICONQUESTION) == IDYES;
     if (!IsWindow(window))
         return;
-    cancelSwitch.Answered(yes && IsWindowEnabled(cancel));
+    cancelSwitch.Answered(yes);
     if (yes)
         EnableWindow(cancel, FALSE);
 }
@@ -114,6 +119,9 @@ SetupOutcome PostedOutcome(WORD id, WORD code, LPARAM lParam)
     if (id == CMD_INCOMPLETE || id == CMD_UNINSTALL_INCOMPLETE) {
         outcome.incomplete = code;
         outcome.filesNotCopied = static_cast<unsigned long>(lParam);
+    } else if (id == CMD_ABORTED) {
+        outcome.leftUntilRestart = LOWORD(lParam);
+        outcome.leftUntilUninstall = HIWORD(lParam);
     }
     return outcome;
 }
@@ -130,9 +138,15 @@ void ProgressDialog::OnCommand(WORD id, WORD code, LPARAM lParam)
     }
     if ((id < CMD_INSTALLED || id > CMD_INCOMPLETE) && id != CMD_UNINSTALL_INCOMPLETE)
         return;
+    // A completion code that another program posts would destroy the window while the worker
+    // runs, or waits for the answer to a question the window owns: only the worker's own counts.
+    if (!cancelSwitch_.Finished())
+        return;
     const std::string text = OutcomeText(PostedOutcome(id, code, lParam));
-    const UINT icon =
-        id == CMD_INCOMPLETE || id == CMD_UNINSTALL_INCOMPLETE ? MB_ICONWARNING : MB_ICONINFORMATION;
+    const UINT icon = id == CMD_INCOMPLETE || id == CMD_UNINSTALL_INCOMPLETE ||
+                              (id == CMD_ABORTED && lParam)
+                          ? MB_ICONWARNING
+                          : MB_ICONINFORMATION;
     // The object may be gone once the message box returns (its window destroyed meanwhile by a
     // second code), so only the saved window handle is used afterwards.
     HWND window = handle;

@@ -38,7 +38,9 @@ const char* const kDlls[] = {"advapi32.dll", "comctl32.dll", "ole32.dll", "shell
     X(ADVAPI32, RegCloseKey, 4) \
     X(ADVAPI32, RegCreateKeyExA, 36) \
     X(ADVAPI32, RegDeleteKeyA, 8) \
+    X(ADVAPI32, RegDeleteValueA, 8) \
     X(ADVAPI32, RegEnumKeyExA, 32) \
+    X(ADVAPI32, RegFlushKey, 4) \
     X(ADVAPI32, RegOpenKeyExA, 20) \
     X(ADVAPI32, RegQueryInfoKeyA, 48) \
     X(ADVAPI32, RegQueryValueExA, 24) \

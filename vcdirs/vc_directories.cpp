@@ -50,6 +50,13 @@ bool EditEachSettingsFile(Edit edit, FileEvents* events)
     std::vector<std::string> paths;
     ListVcComponentsFiles(paths);
     for (const std::string& path : paths) {
+        // What an interrupted rewrite left is finished first: the old file back at its name.
+        if (!FinishInterruptedRewrite(path)) {
+            AddEvent(events, "settings file not edited, its old content cannot be moved back", path,
+                     GetLastError());
+            allEdited = false;
+            continue;
+        }
         FileHandle file(OpenSettingsFile(path));
         if (file.Get() == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();

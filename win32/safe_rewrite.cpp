@@ -21,33 +21,28 @@ bool WriteAll(FileHandle& file, const std::string& text)
     return FlushFileBuffers(file.Get()) && file.Close();
 }
 
-bool SwapByReplaceFile(ReplaceFileFunction replace, const std::string& path,
-                       const std::string& temp, const std::string& backup)
+// One rename over the name: NTFS replaces in one step, Wine in one rename(2). ReplaceFileA
+// moves the old file out before it moves the new one in, and a kill between the two would leave
+// the name empty.
+bool MoveOver(const std::string& from, const std::string& to)
 {
-    // With a backup name every failure leaves the old content at a known name: at its own, or
-    // (when the new file could not be moved in after the old one was moved out) at the backup.
-    if (replace(path.c_str(), temp.c_str(), backup.c_str(), 0, nullptr, nullptr)) {
-        DeleteFileA(backup.c_str());
-        return true;
-    }
-    if (!Exists(path))
-        MoveFileA(backup.c_str(), path.c_str());
-    return false;
+    const MoveFileExFunction move = LookUpMoveFileEx();
+    return move && move(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
-bool Swap(const RewriteOptions& options, const std::string& path, const std::string& temp)
+bool IsFile(const std::string& path)
 {
-    // ReplaceFileA replaces a file; there is none yet when a file is first written.
-    if (options.method != REPLACE_WITH_MOVEFILE && Exists(path)) {
-        const ReplaceFileFunction replace = LookUpReplaceFile();
-        if (replace)
-            return SwapByReplaceFile(replace, path, temp, path + options.backupSuffix);
-        if (options.method == REPLACE_WITH_REPLACEFILE)
-            return false;
-    }
-    const MoveFileExFunction move = LookUpMoveFileEx();
-    return move &&
-           move(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A left-over of ours may have been left read-only by whoever copied the folder.
+void DeleteLeftOver(const std::string& path)
+{
+    if (!IsFile(path))
+        return;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
 }
 
 }  // namespace
@@ -71,16 +66,30 @@ bool ReplaceFileContent(const std::string& path, FileHandle& heldOriginal, const
     const bool written = WriteAll(newFile, text);
     newFile.Close();
     heldOriginal.Close();
-    if (!written || !Swap(options, path, temp)) {
+    if (!written || !MoveOver(temp, path)) {
         DeleteFileA(temp.c_str());
         return false;
     }
-    // Neither way of swapping is sure to carry the attributes over (Wine's ReplaceFileA does
-    // not), so the wanted ones are put on the new file.
+    // The rename carries the new file's attributes, so the wanted ones are put on it.
     const DWORD wanted = options.attributes ? options.attributes
                          : attributes != INVALID_FILE_ATTRIBUTES ? attributes & SETTABLE_ATTRIBUTES
                                                                   : FILE_ATTRIBUTE_NORMAL;
     if ((GetFileAttributesA(path.c_str()) & SETTABLE_ATTRIBUTES) != (wanted & SETTABLE_ATTRIBUTES))
         SetFileAttributesA(path.c_str(), wanted ? wanted : FILE_ATTRIBUTE_NORMAL);
     return true;
+}
+
+bool FinishInterruptedRewrite(const std::string& path, const RewriteOptions& options)
+{
+    // The temporary file was flushed before it was to take the name, but whether it was
+    // complete cannot be told: the old content is the one to keep.
+    DeleteLeftOver(path + options.tempSuffix);
+    const std::string backup = path + options.backupSuffix;
+    if (!IsFile(backup))
+        return true;
+    if (Exists(path)) {
+        DeleteLeftOver(backup);
+        return true;
+    }
+    return MoveOver(backup, path);
 }

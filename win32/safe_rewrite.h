@@ -1,31 +1,34 @@
 #pragma once
 // Rewriting a file that other programs depend on (a settings file, a registration file) so that
-// it holds either its old or its new content at every moment: a failure midway must not leave
-// a damaged file.
+// its name holds either its old or its new content at every moment, whatever stops the program:
+// a failure midway, a kill or a power cut must never leave the name empty or the file damaged.
 
 #include "handle.h"
 
 #include <string>
 
-// How the new file takes the old one's place. ReplaceFileA keeps more of the old file (its
-// security, its identity); MoveFileExA stands in where the system lacks it, and for a file that
-// does not exist yet.
-enum ReplaceMethod { REPLACE_BEST_AVAILABLE, REPLACE_WITH_REPLACEFILE, REPLACE_WITH_MOVEFILE };
-
 struct RewriteOptions {
-    // The new content is written beside the file under this suffix; the old one waits under the
-    // backup suffix while ReplaceFileA swaps the two.
+    // The new content is written beside the file under this suffix before it takes the name.
     const char* tempSuffix = ".quillon-new";
+    // Where an earlier setup.exe parked the old file while it swapped the two (a kill between its
+    // two moves left it there, the name empty); only ever read back, never made.
     const char* backupSuffix = ".quillon-old";
     // The attributes the file has afterwards: 0 keeps the old file's. Given here, they are also
     // the new file's from the start, which lets it overwrite a left-over of its own kind.
     DWORD attributes = 0;
-    ReplaceMethod method = REPLACE_BEST_AVAILABLE;
 };
 
-// Writes text to the temporary file beside path, closes heldOriginal (which may hold the old file,
-// open since it was read: it cannot be replaced while open) and puts the new file in the old one's
-// place. A read-only file or a folder at path is refused. On any failure the old file keeps its
-// content and the temporary file is removed. Returns true when the new text is in place.
+// Writes text to the temporary file beside path, flushes it, closes heldOriginal (which may hold
+// the old file, open since it was read: it cannot be replaced while open) and puts the new file
+// in the old one's place by one rename (MoveFileExA, replacing, written through). A read-only
+// file or a folder at path is refused. On any failure the old file keeps its content and the
+// temporary file is removed. Returns true when the new text is in place.
 bool ReplaceFileContent(const std::string& path, FileHandle& heldOriginal, const std::string& text,
                         const RewriteOptions& options = RewriteOptions());
+
+// Finishes what an interrupted rewrite of path left, before anyone reads the file: an old file
+// parked under the backup suffix goes back to the name when the name is empty (and goes when the
+// name holds a file), and a temporary file goes. Returns false when the name stays empty
+// although an old file waits to take it.
+bool FinishInterruptedRewrite(const std::string& path,
+                              const RewriteOptions& options = RewriteOptions());

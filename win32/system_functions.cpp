@@ -37,11 +37,6 @@ MoveFileExFunction LookUpMoveFileEx()
     return Kernel32Function<MoveFileExFunction>("MoveFileExA");
 }
 
-ReplaceFileFunction LookUpReplaceFile()
-{
-    return Kernel32Function<ReplaceFileFunction>("ReplaceFileA");
-}
-
 IsWow64ProcessFunction LookUpIsWow64Process()
 {
     return Kernel32Function<IsWow64ProcessFunction>("IsWow64Process");

@@ -12,13 +12,10 @@
 #include <cstddef>
 
 typedef BOOL(WINAPI* MoveFileExFunction)(LPCSTR existing, LPCSTR replacement, DWORD flags);
-typedef BOOL(WINAPI* ReplaceFileFunction)(LPCSTR replaced, LPCSTR replacement, LPCSTR backup,
-                                          DWORD flags, LPVOID exclude, LPVOID reserved);
 typedef BOOL(WINAPI* IsWow64ProcessFunction)(HANDLE process, PBOOL wow64);
 
 // Each is null where the system has no such function.
 MoveFileExFunction LookUpMoveFileEx();
-ReplaceFileFunction LookUpReplaceFile();
 IsWow64ProcessFunction LookUpIsWow64Process();
 
 // True for a 32-bit program on 64-bit Windows.

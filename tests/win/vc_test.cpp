@@ -168,56 +168,43 @@ TEST(VcDirectories, ListsEachUsersFileAndEditsEveryReadableOneExactly)
 const char* const kOld = "Include Dirs=C:\\A;D:\\Quillon\r\nLibrary Dirs=D:\\Quillon\r\n";
 const char* const kNew = "Include Dirs=C:\\A;\r\nLibrary Dirs=\r\n";
 
-// Each way of swapping: the new text in place with the old attributes, left-overs of an earlier
-// run replaced; or, when a step fails or the file is refused, the folder as it was.
+// The new text in place with the old attributes, left-overs of an earlier run replaced; or, when
+// a step fails or the file is refused, the folder as it was.
 TEST(ReplaceFileContent, PutsTheNewTextInPlaceOrLeavesTheOriginal)
 {
     const std::string kTemp = "VCComponents.dat.quillon-new";
-    const std::string kBackup = "VCComponents.dat.quillon-old";
     const struct {
         const char* what;
         Tree beside;  // a folder where a file must go stops the step, on Windows and Wine
-        bool backup;  // only ReplaceFileA makes a backup
         bool reader;  // one that does not share deletion: the file cannot be replaced
         DWORD attributes;
         bool fails;
     } rows[] = {
-        {"stale temporary file", {{kTemp, "stale"}}, false, false,
-         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false},
-        {"stale backup", {{kBackup, "stale"}}, true, false, 0, false},
-        {"temporary name taken", {{kTemp + "\\", ""}}, false, false, 0, true},
-        {"backup name taken", {{kBackup + "\\", ""}}, true, false, 0, true},
-        {"reader", {}, false, true, 0, true},
-        {"read-only", {{kTemp, "stale"}, {kBackup, "stale"}}, false, false, FILE_ATTRIBUTE_READONLY,
-         true}};
-    for (const ReplaceMethod method : {REPLACE_BEST_AVAILABLE, REPLACE_WITH_REPLACEFILE,
-                                       REPLACE_WITH_MOVEFILE}) {
-        for (const auto& row : rows) {
-            if (row.backup && method == REPLACE_WITH_MOVEFILE)
-                continue;
-            const std::string what = row.what + std::to_string(method);
-            TempFolder temp;
-            const std::string path = temp / "VCComponents.dat";
-            MakeTree(temp.Path(), row.beside);
-            WriteOldFile(path, kOld);
-            SetFileAttributesA(path.c_str(), row.attributes | FILE_ATTRIBUTE_ARCHIVE);
-            const DWORD attributes = GetFileAttributesA(path.c_str());
-            const Tree before = SnapshotTree(temp.Path());
-            HANDLE reader = nullptr;
-            if (row.reader)
-                reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, 0, nullptr);
-            RewriteOptions options;
-            options.method = method;
-            FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
-            EXPECT_EQ(ReplaceFileContent(path, file, kNew, options), !row.fails) << what;
-            CloseHandle(reader);
-            EXPECT_EQ(SnapshotTree(temp.Path()),
-                      row.fails ? before : (Tree{{"VCComponents.dat", kNew}})) << what;
-            EXPECT_EQ(GetFileAttributesA(path.c_str()), attributes) << what;
-            EXPECT_EQ(IsOld(path), row.fails) << what;
-        }
+        {"stale temporary file", {{kTemp, "stale"}}, false, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
+         false},
+        {"temporary name taken", {{kTemp + "\\", ""}}, false, 0, true},
+        {"reader", {}, true, 0, true},
+        {"read-only", {{kTemp, "stale"}}, false, FILE_ATTRIBUTE_READONLY, true}};
+    for (const auto& row : rows) {
+        TempFolder temp;
+        const std::string path = temp / "VCComponents.dat";
+        MakeTree(temp.Path(), row.beside);
+        WriteOldFile(path, kOld);
+        SetFileAttributesA(path.c_str(), row.attributes | FILE_ATTRIBUTE_ARCHIVE);
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        const Tree before = SnapshotTree(temp.Path());
+        HANDLE reader = nullptr;
+        if (row.reader)
+            reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+        FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+        EXPECT_EQ(ReplaceFileContent(path, file, kNew), !row.fails) << row.what;
+        CloseHandle(reader);
+        EXPECT_EQ(SnapshotTree(temp.Path()),
+                  row.fails ? before : (Tree{{"VCComponents.dat", kNew}})) << row.what;
+        EXPECT_EQ(GetFileAttributesA(path.c_str()), attributes) << row.what;
+        EXPECT_EQ(IsOld(path), row.fails) << row.what;
     }
 }
 

@@ -72,9 +72,10 @@ struct ThreadRefusal {
 
 }  // namespace
 
-void RunInteractive(HWND progressWindow, const CancelSwitch&, const SetupOptions&, LogFile&)
+void RunInteractive(HWND progressWindow, CancelSwitch& cancel, const SetupOptions&, LogFile&)
 {
     const WPARAM installed = 123;
+    cancel.Finish();
     if (Arg(1) != "hold") {
         PostMessageA(progressWindow, WM_COMMAND, installed, 0);
         return;
