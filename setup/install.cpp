@@ -116,12 +116,12 @@ std::string PrepareInstallFolder(InstallFolder& chosen, const std::string& recor
         refusal = "Error: the install folder must lie outside the package:\n" + folder;
     // Only the folder an entry records by its identity is an earlier install: without an entry,
     // the default folder may hold a person's own files like any other.
-    else if (hadEntries && (recordedIdentity.empty() ||
-                            RecordedIdentity(IdentifyFolder(normalized)) != recordedIdentity))
-        refusal = "Error: the install folder must be new or empty:\n" + folder;
     else if (RestartDeletesWithin(folder))
         refusal = "Error: an earlier uninstall removes this folder at the next restart:\n" +
                   folder + "\nRestart the computer, then install again.";
+    else if (hadEntries && (recordedIdentity.empty() ||
+                            RecordedIdentity(IdentifyFolder(normalized)) != recordedIdentity))
+        refusal = "Error: the install folder must be new or empty:\n" + folder;
     if (!refusal.empty() && created)
         RemoveDirectoryA(folder.c_str());
     chosen.created = created;

@@ -17,8 +17,9 @@
 namespace {
 
 // What the uninstall may do with the recorded folder: remove it and take it out of the
-// directory lists, only take it out of the lists (it is gone), or leave both alone.
-enum FolderClaim { NOT_OURS, OURS, GONE };
+// directory lists, only take it out of the lists (it is gone, or no entry records an install
+// there), or leave both alone.
+enum FolderClaim { NOT_OURS, OURS, GONE, NOT_RECORDED };
 
 std::string ProgramPath()
 {
@@ -47,7 +48,8 @@ bool IsPackageOrWithin(const std::string& folder, const std::string& programFold
 // "InstallDir" may have been edited since the install. It counts only as the text the install
 // wrote (REG_SZ) naming the folder whose identity it recorded. An entry without the identity,
 // from an earlier setup.exe, is believed for the folder its recorded command runs from and no
-// other. Without any entry the proposed folder is taken, as before.
+// other. Without any entry no folder is: the install records its entry before its first file,
+// so a folder no entry names holds nothing of ours (the default folder may hold a person's own).
 FolderClaim ClaimInstallFolder(const RegKey& entry, const std::string& folder)
 {
     const std::string programFolder = ProgramFolder();
@@ -55,7 +57,7 @@ FolderClaim ClaimInstallFolder(const RegKey& entry, const std::string& folder)
     if (IsPackageOrWithin(path, programFolder))
         return NOT_OURS;
     if (!entry.Get())
-        return OURS;
+        return NOT_RECORDED;
     std::string data, recorded;
     DWORD type = REG_NONE;
     if (path.empty() || entry.ReadValue("InstallDir", data, &type) != ERROR_SUCCESS ||
@@ -76,7 +78,9 @@ const char* ClaimText(FolderClaim claim)
 {
     return claim == OURS ? "the folder the install made"
          : claim == GONE ? "gone; only its directory list entries are taken out"
-                         : "not the folder the install made; left as it is";
+         : claim == NOT_RECORDED
+             ? "no entry records an install; only its directory list entries are taken out"
+             : "not the folder the install made; left as it is";
 }
 
 // Files that wait for the restart other than the running program and the folder it runs from,

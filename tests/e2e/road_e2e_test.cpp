@@ -269,7 +269,7 @@ protected:
     {
         ResetSampleMachine();
         DeleteFileA(kLog);
-        for (const char* folder : {"C:\\Quillon", "C:\\Quillon2", "C:\\QuillonLinked", "C:\\Quillon Deployed",
+        for (const char* folder : {"C:\\Quillon", "C:\\Quillon2", "C:\\Libs", "C:\\QuillonLinked", "C:\\Quillon Deployed",
                                    "C:\\Tools", "C:\\ReadOnlyPackage", "C:\\Work", "C:\\PlantedPackage",
                                    kMarks, "C:\\BigPackage"})
             DeleteTreeForTest(folder);
@@ -352,11 +352,27 @@ protected:
         ASSERT_TRUE(restart.WaitForExit(code)) << restart.Error();
     }
 
-    // Records folder as an earlier install's, so that the next run proposes it.
+    // A package whose library takes seconds to copy: the sample's, with files of 16 KB in bulk.
+    void MakeBigPackage(int files)
+    {
+        package_ = "C:\\BigPackage";
+        CreateDirectoryA(package_.c_str(), nullptr);
+        MakeTree(package_, SnapshotTree(kPackage));
+        const std::string bulk = package_ + "\\Quillon\\lib\\bulk";
+        CreateDirectoryA(bulk.c_str(), nullptr);
+        for (int file = 0; file < files; ++file)
+            WriteFileBytes(bulk + "\\part" + std::to_string(file) + ".lib", std::string(16 * 1024, 'q'));
+    }
+
+    // Records folder, which exists, as an earlier install's: the next run proposes it and may
+    // install over what it holds.
     static void RecordInstallFolder(const std::string& folder)
     {
         ASSERT_EQ(SetRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallDir", REG_SZ,
                                    folder + '\0'),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(SetRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallDirId", REG_BINARY,
+                                   FolderIdBytes(folder)),
                   ERROR_SUCCESS);
     }
 
@@ -484,14 +500,23 @@ TEST_F(Road, EachIdeLayoutGetsTheWizardsOfTheVersionTaken)
     }
 }
 
-// Without an entry the uninstall takes the default folder; the switch may stand anywhere.
-TEST_F(Road, WithoutAnEntryTheUninstallTakesTheDefaultFolder)
+// A person's own files in the default folder, and no entry: neither an install nor an uninstall
+// (the switch may stand anywhere) takes them, through the restart.
+TEST_F(Road, ThePersonsFilesInTheDefaultFolderOutliveEveryRun)
 {
+    const Tree mine = {{"main.cpp", "int main() {}\r\n"}, {"notes\\", ""}, {"notes\\todo.txt", "keep"}};
     CreateDirectoryA(kDefaultFolder.c_str(), nullptr);
-    MakeTree(kDefaultFolder, {{"old.h", "left over"}});
+    MakeTree(kDefaultFolder, mine);
+    const std::string notEmpty = "Error: the install folder must be new or empty:\n" + kDefaultFolder;
     EXPECT_EQ(Run(kPackage + "\\setup.exe", "x/uninstallnow", {}).messages, Messages{kUninstalled});
-    EXPECT_FALSE(FolderExists(kDefaultFolder));
-    EXPECT_EQ(SnapshotMachine(), before_);
+    EXPECT_EQ(RunQuiet(kPackage + "\\setup.exe", "/quiet").exitCode, 1603u);
+    const Outcome outcome = Install({"", "C:\\Quillon2"});
+    EXPECT_EQ(outcome.messages, (Messages{notEmpty, kInstalled}));
+    ExpectInstalledInto("C:\\Quillon2", kIde71);
+    EXPECT_EQ(Uninstall().messages, Messages{kUninstalled});
+    Restart();
+    EXPECT_FALSE(FolderExists("C:\\Quillon2"));
+    EXPECT_EQ(SnapshotTree(kDefaultFolder), mine);
 }
 
 // One step of a user at the folder dialog, or of another program posting to the progress window.
@@ -1104,13 +1129,7 @@ bool WatchProgress(ChildProcess& child, HWND progress, Watched& watched, unsigne
 // window shows each step and a bar that grows to its end.
 TEST_F(Road, CancelDuringTheCopyLeavesTheMachineAsItWasAndNoFinishes)
 {
-    package_ = "C:\\BigPackage";
-    CreateDirectoryA(package_.c_str(), nullptr);
-    MakeTree(package_, SnapshotTree(kPackage));
-    const std::string bulk = package_ + "\\Quillon\\lib\\bulk";
-    CreateDirectoryA(bulk.c_str(), nullptr);
-    for (int file = 0; file < 4000; ++file)
-        WriteFileBytes(bulk + "\\part" + std::to_string(file) + ".lib", std::string(16 * 1024, 'q'));
+    MakeBigPackage(4000);
     const char* const kCopying = "Copying the library files";
     // Each way of asking (the button, the close box, Escape) answered Yes, then No.
     const struct {
@@ -1144,6 +1163,12 @@ TEST_F(Road, CancelDuringTheCopyLeavesTheMachineAsItWasAndNoFinishes)
         EXPECT_EQ(ChildProcess::ReadItem(question, ChildProcess::MESSAGE_TEXT),
                   "Cancel the installation of Quillon?");
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(question, IDYES)) && IsWindowVisible(GetDlgItem(question, IDNO)));
+        // Completion codes that another program posts meanwhile are not the run's end.
+        if (!answer.yes)
+            for (WPARAM code : {123, 125})  // installed, aborted
+                PostMessageA(progress, WM_COMMAND, code, 0);
+        Sleep(200);
+        EXPECT_TRUE(IsWindow(question) && IsWindow(progress)) << "a stranger's code closed them";
         ChildProcess::Press(question, answer.yes ? IDYES : IDNO);
         ASSERT_TRUE(child.WaitForWindowGone(question)) << child.Error();
         ASSERT_TRUE(WatchProgress(child, progress, watched));
@@ -1181,6 +1206,182 @@ TEST_F(Road, CancelDuringTheCopyLeavesTheMachineAsItWasAndNoFinishes)
                                           "step: Registering the help", "step: Updating the directory lists",
                                           "step: Writing the uninstall entry",
                                           "end: Quillon installed successfully", "exit code 0"});
+        }
+    }
+}
+
+// Waits until the run's log holds the line; false when the run ended or a minute passed first.
+bool WaitForLogLine(ChildProcess& child, const std::string& line)
+{
+    for (int polls = 0; polls < 60000 && child.Running(); ++polls) {
+        // The log may not be there yet, or be held for a moment by the run that writes it.
+        try {
+            if (FileExists(kLog) && ReadFileBytes(kLog).find(' ' + line + "\r\n") != std::string::npos)
+                return true;
+        } catch (const std::exception&) {
+        }
+        Sleep(1);
+    }
+    return false;
+}
+
+bool WaitForFile(const std::string& path)
+{
+    for (int polls = 0; polls < 20000 && !FileExists(path); ++polls)
+        Sleep(1);
+    return FileExists(path);
+}
+
+// Ended abruptly in any step of an install into a chosen folder, or of the recorded uninstall,
+// the same command run again finishes: installed exactly once, or after the restart nothing of
+// ours left and nothing else changed. At the kill an entry always records what is there.
+TEST_F(Road, KilledInAnyStepTheSameCommandRunAgainFinishes)
+{
+    MakeBigPackage(1500);
+    const std::string folder = "C:\\Libs\\Quillon";
+    const std::string args = "/log=" + std::string(kLog);
+    const char* const installSteps[] = {"Copying the library files", "Copying the wizard files",
+                                        "Registering the help", "Updating the directory lists",
+                                        "Writing the uninstall entry"};
+    for (const char* step : installSteps) {
+        SCOPED_TRACE(step);
+        Prepare(IdeLayout::BothComplete);
+        DeleteTreeForTest("C:\\Libs");
+        CreateDirectoryA("C:\\Libs", nullptr);
+        DeleteFileA(kLog);
+        ChildProcess child(60000);
+        ASSERT_TRUE(child.Start(package_ + "\\setup.exe", args, "C:\\"));
+        HWND dialog = child.WaitForWindow("Choose Folder");
+        ASSERT_TRUE(dialog) << child.Error();
+        ChildProcess::TypeItem(dialog, ChildProcess::FOLDER_BOX, folder);
+        ChildProcess::Press(dialog, IDOK);
+        ASSERT_TRUE(WaitForLogLine(child, std::string("step: ") + step)) << child.Error();
+        // In the first seconds of the copy: once its first file, the program, is there.
+        if (step == installSteps[0]) {
+            ASSERT_TRUE(WaitForFile(folder + "\\setup.exe"));
+        }
+        child.Kill();
+        if (step == installSteps[0]) {
+            EXPECT_LT(SnapshotTree(folder).size(), SnapshotTree(package_ + "\\Quillon").size());
+            EXPECT_NE(UninstallValue("InstallUnfinished", REG_MULTI_SZ), "missing");
+        }
+        EXPECT_EQ(UninstallValue("InstallDir"), folder + std::string(1, '\0'));
+        EXPECT_EQ(UninstallValue("InstallDirId", REG_BINARY), FolderIdBytes(folder));
+        const Outcome again = Run(package_ + "\\setup.exe", "", {folder.c_str()});
+        EXPECT_EQ(again.proposal, folder);
+        EXPECT_EQ(again.messages, Messages{kInstalled});
+        ExpectInstalledInto(folder, kIde71);
+        EXPECT_EQ(UninstallValue("InstallUnfinished", REG_MULTI_SZ), "missing");
+    }
+
+    // A script's install, ended in its copy and run again the same way.
+    Prepare(IdeLayout::BothComplete);
+    DeleteTreeForTest("C:\\Libs");
+    CreateDirectoryA("C:\\Libs", nullptr);
+    const std::string quiet = "/quiet \"/dir=" + folder + "\"";
+    {
+        ChildProcess child(60000);
+        ASSERT_TRUE(child.Start(package_ + "\\setup.exe", quiet + " " + args, "C:\\"));
+        ASSERT_TRUE(WaitForFile(folder + "\\setup.exe"));
+        child.Kill();
+    }
+    EXPECT_EQ(RunQuiet(package_ + "\\setup.exe", quiet).exitCode, 0u);
+    ExpectInstalledInto(folder, kIde71);
+
+    const char* const uninstallSteps[] = {"Removing the help", "Removing the directory list entries",
+                                          "Removing the wizard files", "Removing the library files",
+                                          "Removing the uninstall entry"};
+    package_ = kPackage;
+    for (const char* step : uninstallSteps) {
+        SCOPED_TRACE(step);
+        Prepare(IdeLayout::BothComplete);
+        DeleteTreeForTest("C:\\Libs");
+        CreateDirectoryA("C:\\Libs", nullptr);
+        ASSERT_EQ(Install({folder.c_str()}).messages, Messages{kInstalled});
+        const Command command = RecordedCommand("UninstallString");
+        DeleteFileA(kLog);
+        {
+            ChildProcess child(60000);
+            ASSERT_TRUE(child.Start(command.exe, command.args + " " + args, "C:\\"));
+            ASSERT_TRUE(WaitForLogLine(child, std::string("step: ") + step)) << child.Error();
+            child.Kill();
+        }
+        EXPECT_EQ(Run(command.exe, command.args, {}).messages, Messages{kUninstalled});
+        Restart();
+        EXPECT_FALSE(FolderExists(folder));
+        EXPECT_EQ(ReadFileBytes(kUserSettings), UserSettingsWith(""));
+        EXPECT_EQ(ReadFileBytes(kAliceSettings), AliceSettingsWith(""));
+        WriteFileBytes(kUserSettings, SAMPLE_VCCOMPONENTS);
+        WriteFileBytes(kAliceSettings, SAMPLE_VCCOMPONENTS_ALICE);
+        EXPECT_EQ(SnapshotMachine(), before_);
+    }
+}
+
+// An earlier setup.exe moved the old file aside before it moved the new one in: killed between
+// the two, the help collection file and a user's settings file were missing, their old content
+// beside them. The next install puts them back and edits them, every other record intact.
+TEST_F(Road, ARewriteStoppedBetweenItsStepsIsFinishedByTheNextRun)
+{
+    const std::string collection = machine_.helpFolder + "MS.VSCC.hxn";
+    const std::string settings = kAliceSettings;
+    ASSERT_TRUE(MoveFileA(collection.c_str(), (collection + ".quillon-old").c_str()));
+    WriteFileBytes(collection + ".tmp", "the new content, cut short");
+    ASSERT_TRUE(MoveFileA(settings.c_str(), (settings + ".quillon-old").c_str()));
+    WriteFileBytes(settings + ".quillon-new", "Include Dirs=");
+    EXPECT_EQ(RunQuiet(kPackage + "\\setup.exe", "/quiet").exitCode, 0u);
+    ExpectInstalledInto(kDefaultFolder, kIde71);
+    for (const std::string& left : {collection + ".quillon-old", collection + ".tmp",
+                                    settings + ".quillon-old", settings + ".quillon-new"})
+        EXPECT_FALSE(FileExists(left)) << left;
+}
+
+// A virus scanner holds the program the copy brought first while Yes takes the run back: the
+// closing message says what stays and until when, and no entry is left for a run that stays
+// only until the restart. A reinstall over the recorded install cannot be cancelled: its Cancel
+// is disabled, and a Yes, were it asked, must never take the earlier install's files.
+TEST_F(Road, CancelSaysWhatStaysAndNeverTakesAnEarlierInstall)
+{
+    MakeBigPackage(1500);
+    for (const bool reinstall : {false, true}) {
+        SCOPED_TRACE(reinstall ? "reinstall" : "held file");
+        if (reinstall) {
+            ASSERT_EQ(Run(package_ + "\\setup.exe", "", {""}).messages, Messages{kInstalled});
+        }
+        ChildProcess child(60000);
+        ASSERT_TRUE(child.Start(package_ + "\\setup.exe", "", "C:\\"));
+        HWND progress = child.WaitForWindow("Setup");
+        HWND dialog = child.WaitForWindow("Choose Folder");
+        ASSERT_TRUE(progress && dialog) << child.Error();
+        ChildProcess::Press(dialog, IDOK);
+        Watched watched;
+        ASSERT_TRUE(WatchProgress(child, progress, watched, 20));
+        HANDLE held = reinstall ? nullptr
+                                : CreateFileA((kDefaultFolder + "\\setup.exe").c_str(), GENERIC_READ,
+                                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(progress, IDCANCEL)), !reinstall);
+        PostMessageA(progress, WM_COMMAND, IDCANCEL, 0);
+        HWND box = child.WaitForMessageBox();
+        ASSERT_TRUE(box) << child.Error();
+        if (ChildProcess::ReadItem(box, ChildProcess::MESSAGE_TEXT) == "Cancel the installation of Quillon?") {
+            ChildProcess::Press(box, IDYES);
+            ASSERT_TRUE(child.WaitForWindowGone(box)) << child.Error();
+            box = child.WaitForMessageBox();
+            ASSERT_TRUE(box) << child.Error();
+        }
+        const std::string closing = ChildProcess::ReadItem(box, ChildProcess::MESSAGE_TEXT);
+        ChildProcess::Press(box, IDOK);
+        DWORD exitCode = 0xFFFF;
+        EXPECT_TRUE(child.WaitForExit(exitCode)) << child.Error();
+        CloseHandle(held);
+        if (reinstall) {
+            EXPECT_EQ(closing, kInstalled);
+            ExpectInstalledInto(kDefaultFolder, kIde71);
+        } else {
+            EXPECT_EQ(closing, "Installation aborted\n2 files or folders of this run stay until the next restart");
+            EXPECT_FALSE(KeyExists(kUninstallKey));
+            Restart();
+            EXPECT_EQ(SnapshotMachine(), before_);
         }
     }
 }

@@ -31,6 +31,14 @@ TEST(CopyFolderTree, CopiesOverwritesKeepsExtrasAndCountsFailures)
               (Tree{{"same.h", "new"}, {"locked.h", "old"}, {"held.h", "old"}, {"hidden.h", "h"},
                     {".dot", "d"}, {"mine", "keep"}, {"..sub\\", ""}, {"..sub\\x.h", "x"},
                     {"..sub\\y.h", "keep too"}, {"e\\", ""}, {"e\\mpty\\", ""}}));
+    // Taking the copy back removes only what it created: the files it overwrote stay.
+    CopyReport again;
+    CopyFolderTree(temp / "src", temp / "dst", &again);
+    UndoCopy(again, nullptr);
+    EXPECT_EQ(SnapshotTree(temp / "dst"),
+              (Tree{{"same.h", "new"}, {"locked.h", "old"}, {"held.h", "new"}, {"hidden.h", "h"},
+                    {".dot", "d"}, {"mine", "keep"}, {"..sub\\", ""}, {"..sub\\x.h", "x"},
+                    {"..sub\\y.h", "keep too"}, {"e\\", ""}, {"e\\mpty\\", ""}}));
     // Without the source an empty destination is made; without its parent nothing is copied.
     EXPECT_EQ(CopyFolderTree(temp / "nosuch", temp / "empty\\"), 0u);
     EXPECT_EQ(SnapshotTree(temp / "empty"), Tree());

@@ -136,20 +136,15 @@ TEST(HelpRegistration, WritesAndRemovesExactlyItsOwnRecords)
         EXPECT_EQ(run(row.steps), row.done) << row.what;
         EXPECT_EQ(SnapshotTree(data), row.after) << row.what;
     }
-    // Registration files are hidden, whatever the old ones were, and over a hidden left-over. The
-    // list is read and replaced while another program reads it too.
+    // Registration files are hidden, whatever the old ones were, and over a hidden left-over.
     put(kBefore);
     SetFileAttributesA((data + "\\" + L).c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
     SetFileAttributesA((data + "\\nslist.hxl.tmp").c_str(), kHiddenArchive);
-    HANDLE reader = CreateFileA((data + "\\" + L).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
     EXPECT_TRUE(run("R"));
-    CloseHandle(reader);
     for (const char* name : {N, L, C})
         EXPECT_EQ(GetFileAttributesA((data + "\\" + name).c_str()), kHiddenArchive) << name;
     // A list that cannot be read may hold our record: the removal cannot say it is done.
-    reader = CreateFileA((data + "\\" + L).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+    HANDLE reader = CreateFileA((data + "\\" + L).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
                          nullptr);
     EXPECT_FALSE(run("U"));
     CloseHandle(reader);

@@ -208,6 +208,45 @@ TEST(ReplaceFileContent, PutsTheNewTextInPlaceOrLeavesTheOriginal)
     }
 }
 
+// What a rewrite stopped at any moment leaves (an earlier setup.exe parked the old file under
+// ".quillon-old" while it swapped): the next run finds the old file at its name, or the new one
+// if it was in place, and nothing of ours beside it. A folder under our name is not ours.
+TEST(FinishInterruptedRewrite, PutsTheOldFileBackOrKeepsTheNewOne)
+{
+    const std::string kFile = "VCComponents.dat", kTemp = kFile + ".quillon-new",
+                      kBackup = kFile + ".quillon-old";
+    const struct {
+        const char* what;
+        Tree before, after;
+        int edited;  // by the removal of D:\Quillon that runs next; -1: it cannot write
+    } rows[] = {
+        {"stopped while writing", {{kFile, kOld}, {kTemp, "Include"}}, {{kFile, kOld}}, 1},
+        {"stopped between the two moves", {{kBackup, kOld}, {kTemp, kNew}}, {{kFile, kOld}}, 1},
+        {"stopped before the backup went", {{kFile, kNew}, {kBackup, kOld}}, {{kFile, kNew}}, 0},
+        {"only the backup", {{kBackup, kOld}}, {{kFile, kOld}}, 1},
+        {"first write stopped", {{kTemp, "partial"}}, {}, 0},
+        {"a folder under our name", {{kFile, kOld}, {kTemp + "\\", ""}},
+         {{kFile, kOld}, {kTemp + "\\", ""}}, -1},
+    };
+    for (const auto& row : rows) {
+        TempFolder temp;
+        MakeTree(temp.Path(), row.before);
+        EXPECT_TRUE(FinishInterruptedRewrite(temp / kFile)) << row.what;
+        EXPECT_EQ(SnapshotTree(temp.Path()), row.after) << row.what;
+        // A settings file is finished so before the directory lists are edited.
+        Profiles profiles;
+        TempFolder local;
+        SHCreateDirectoryExA(nullptr, (local.Path() + kSettingsFolder).c_str(), nullptr);
+        MakeTree(local.Path() + kSettingsFolder, row.before);
+        profiles.AddKey("interrupted", "Local AppData", local.Path());
+        EXPECT_EQ(RemoveVcDirectory("D:\\Quillon"), row.edited >= 0) << row.what;
+        Tree after = row.after;
+        if (row.edited > 0)
+            after[kFile] = kNew;
+        EXPECT_EQ(SnapshotTree(local.Path() + kSettingsFolder), after) << row.what;
+    }
+}
+
 // Run by stage.sh, with a link under the temporary file's name: to /dev/full (an edit written in
 // place would have emptied the file), or to another file system, which the rename back into the
 // settings folder cannot reach: a replace fails half-way, the original already at the backup.
