@@ -41,7 +41,7 @@ new_case good_package
 mv wizard/VCWizards/QuillonWiz wizard/VCWizards/quillonwiz && mv library/Help/Quillon.HxS library/Help/quillon.hxs
 mv wizard/vcprojects/QuillonWiz.vsz wizard/vcprojects/QUILLONWIZ.VSZ && printf 'x' > wizard/vcprojects/QuillonWiz
 output=$(SOURCE_DATE_EPOCH=1700000000 "$tool" library wizard setup.exe out/Quillon-1.0 2>&1; echo "exit $?")
-[ "$output" = $'package: out/Quillon-1.0\nzip:     out/Quillon-1.0.zip\nexit 0' ] || fail "output: $output"
+[ "$output" = $'package: out/Quillon-1.0\nzip:     out/Quillon-1.0.zip\nsigned:  no, the package is unsigned\nexit 0' ] || fail "output: $output"
 expected=$(printf 'Quillon-1.0/%s\n' '' AppWizard/ AppWizard/VCWizards/ \
     AppWizard/VCWizards/quillonwiz/ AppWizard/VCWizards/quillonwiz/Scripts/ \
     AppWizard/VCWizards/quillonwiz/Scripts/1033/ AppWizard/VCWizards/quillonwiz/Scripts/1033/default.js \
