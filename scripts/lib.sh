@@ -112,8 +112,11 @@ wine_diagnosis() {
 # Installs the Debian packages the build and the tests of this mode need, when any is missing.
 install_packages() {
     decide_wine_mode
+    # The package tool signs with osslsigncode; its test makes certificates with openssl and
+    # serves time stamps from python3.
     local packages=(cmake make g++ clang libclang-rt-14-dev googletest g++-mingw-w64-i686
-                    wine64 xvfb xauth x11-apps netpbm zip unzip locales)
+                    wine64 xvfb xauth x11-apps netpbm zip unzip locales
+                    osslsigncode openssl python3)
     if [ "$QUILLON_MODE" = win64 ]; then
         packages+=(g++-mingw-w64-x86-64)
     else

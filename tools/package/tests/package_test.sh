@@ -11,12 +11,17 @@ failures=0
 
 fail() { echo "FAIL $case_name: $*"; failures=$((failures + 1)); }
 
-# write_pe MACHINE MAGIC SUBSYSTEM [LENGTH]: setup.exe as a bare PE header: "MZ", e_lfanew 0x40,
-# "PE\0\0", the machine at 0x44, the optional header magic at 0x58, the subsystem at 0x58 + 68,
-# zeros elsewhere; LENGTH bytes in all (256 unless given).
+here=$(dirname "$(realpath "$0")")
+
+# write_pe MACHINE MAGIC SUBSYSTEM [LENGTH]: setup.exe as a whole small PE image with those header
+# fields, cut after LENGTH bytes when given. Each kind is written once: starting python costs more
+# than a case.
+mkdir "$work/pe"
 write_pe() {
-    { printf 'MZ%58s\x40\0\0\0PE\0\0'"$1"'%18s'"$2"'%66s'"$3"'%98s' | tr ' ' '\0'; } |
-        head -c "${4:-256}" > setup.exe
+    local kind
+    kind=$work/pe/$(IFS=_; echo "$*")
+    [ -f "$kind" ] || python3 "$here/write_pe.py" "$@" > "$kind" || exit 1
+    cp "$kind" setup.exe
 }
 
 # new_case NAME: a fresh folder with library/, wizard/ and a good setup.exe; the case works there.
@@ -26,7 +31,7 @@ new_case() {
     cd "$work/$case_name" || exit 1
     cp -R "$fixtures/library" "$fixtures/wizard" .
     mkdir library/examples out
-    write_pe '\x4c\x01' '\x0b\x01' '\x02\x00'
+    write_pe 0x14c 0x10b 2
 }
 
 # --- The good package, its names in other letter cases and with a file of the bare wizard name
@@ -36,7 +41,7 @@ new_case good_package
 mv wizard/VCWizards/QuillonWiz wizard/VCWizards/quillonwiz && mv library/Help/Quillon.HxS library/Help/quillon.hxs
 mv wizard/vcprojects/QuillonWiz.vsz wizard/vcprojects/QUILLONWIZ.VSZ && printf 'x' > wizard/vcprojects/QuillonWiz
 output=$(SOURCE_DATE_EPOCH=1700000000 "$tool" library wizard setup.exe out/Quillon-1.0 2>&1; echo "exit $?")
-[ "$output" = $'package: out/Quillon-1.0\nzip:     out/Quillon-1.0.zip\nexit 0' ] || fail "output: $output"
+[ "$output" = $'package: out/Quillon-1.0\nzip:     out/Quillon-1.0.zip\nsigned:  no, the package is unsigned\nexit 0' ] || fail "output: $output"
 expected=$(printf 'Quillon-1.0/%s\n' '' AppWizard/ AppWizard/VCWizards/ \
     AppWizard/VCWizards/quillonwiz/ AppWizard/VCWizards/quillonwiz/Scripts/ \
     AppWizard/VCWizards/quillonwiz/Scripts/1033/ AppWizard/VCWizards/quillonwiz/Scripts/1033/default.js \
@@ -91,12 +96,12 @@ output_inside_library|args[3]=library/pkg|the package folder library/pkg must no
 setup_missing|rm setup.exe|setup.exe not found: setup.exe
 setup_not_mz|echo 'this is no program' > setup.exe|PE: no MZ header
 setup_no_pe_signature|sed -i s/PE/NE/ setup.exe|PE: no PE signature
-setup_x64|write_pe '\x64\x86' '\x0b\x01' '\x02\x00'|PE: machine 0x8664, not 0x14c (i386)
-setup_pe32plus|write_pe '\x4c\x01' '\x0b\x02' '\x02\x00'|PE: optional header magic 0x20b, not 0x10b (PE32)
-setup_console|write_pe '\x4c\x01' '\x0b\x01' '\x03\x00'|PE: subsystem 3, not 2 (Windows GUI)
-setup_cut_in_mz|write_pe '\x4c\x01' '\x0b\x01' '\x02\x00' 62|PE: the file ends inside the MZ header
-setup_cut_in_coff|write_pe '\x4c\x01' '\x0b\x01' '\x02\x00' 69|PE: the file ends inside the PE header
-setup_cut_in_optional|write_pe '\x4c\x01' '\x0b\x01' '\x02\x00' 157|PE: the file ends inside the optional header
+setup_x64|write_pe 0x8664 0x10b 2|PE: machine 0x8664, not 0x14c (i386)
+setup_pe32plus|write_pe 0x14c 0x20b 2|PE: optional header magic 0x20b, not 0x10b (PE32)
+setup_console|write_pe 0x14c 0x10b 3|PE: subsystem 3, not 2 (Windows GUI)
+setup_cut_in_mz|write_pe 0x14c 0x10b 2 62|PE: the file ends inside the MZ header
+setup_cut_in_coff|write_pe 0x14c 0x10b 2 69|PE: the file ends inside the PE header
+setup_cut_in_optional|write_pe 0x14c 0x10b 2 157|PE: the file ends inside the optional header
 EOF
 
 new_case usage
