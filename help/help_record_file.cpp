@@ -13,7 +13,7 @@ const DWORD kSavedAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
 RewriteOptions HelpFileRewrite()
 {
     RewriteOptions options;
-    options.tempSuffix = ".tmp";
+    options.tempSuffix = L".tmp";
     options.attributes = kSavedAttributes;
     return options;
 }
@@ -24,7 +24,7 @@ bool HelpRecordList::Load(const std::string& path)
 {
     // A save that was stopped between its steps is finished first: the file read is the one the
     // help system sees.
-    if (!FinishInterruptedRewrite(path, HelpFileRewrite()))
+    if (!FinishInterruptedRewrite(Widen(path), HelpFileRewrite()))
         return false;
     const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING,
@@ -57,5 +57,5 @@ bool HelpRecordList::Save(const std::string& path) const
     // a full disk or a failed write leaves the old content.
     FileHandle notHeld;
     return ReplaceFileContent(
-        path, notHeld, std::string(stream.Bytes().begin(), stream.Bytes().end()), HelpFileRewrite());
+        Widen(path), notHeld, std::string(stream.Bytes().begin(), stream.Bytes().end()), HelpFileRewrite());
 }

@@ -26,7 +26,7 @@ HelpText AnsiHelpText(const std::string& ansi)
 // A file counts as there while an interrupted save keeps its old content under the backup name.
 bool Present(const std::string& path)
 {
-    return Exists(path) || Exists(path + RewriteOptions().backupSuffix);
+    return Exists(path) || Exists(Widen(path) + RewriteOptions().backupSuffix);
 }
 
 // Where the registration tells what became of each file; nowhere when nobody asked.

@@ -143,9 +143,9 @@ install_packages() {
 }
 
 # The locales of the code pages the road tests run in: Wine takes the ANSI code page from LANG
-# (ja_JP.UTF-8: 932, fr_FR.UTF-8: 1252) and converts file names through the host's locale, which
-# must exist for that.
-QUILLON_LOCALES="ja_JP fr_FR"
+# (ja_JP.UTF-8: 932, fr_FR.UTF-8: 1252, zh_CN.UTF-8: 936, zh_TW.UTF-8: 950) and converts file
+# names through the host's locale, which must exist for that.
+QUILLON_LOCALES="ja_JP fr_FR zh_CN zh_TW"
 make_locales() {
     local name
     for name in $QUILLON_LOCALES; do

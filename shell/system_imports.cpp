@@ -44,6 +44,7 @@ const char* const kDlls[] = {"advapi32.dll", "comctl32.dll", "ole32.dll", "shell
     X(ADVAPI32, RegOpenKeyExA, 20) \
     X(ADVAPI32, RegQueryInfoKeyA, 48) \
     X(ADVAPI32, RegQueryValueExA, 24) \
+    X(ADVAPI32, RegQueryValueExW, 24) \
     X(ADVAPI32, RegSetValueExA, 24) \
     X(COMCTL32, InitCommonControlsEx, 4) \
     X(OLE32, CoInitialize, 4) \

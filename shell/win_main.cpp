@@ -58,7 +58,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     const SetupOptions options = ReadOptions(commandLine, IsAnsiLeadByte);
     // Opened before the run moves into the package, so that a relative name means what it
     // meant where the command was given.
-    LogFile log(options.hasLog ? options.logFile : options.quiet ? DefaultLogPath() : std::string());
+    LogFile log(options.hasLog ? Widen(options.logFile) : options.quiet ? DefaultLogPath() : WidePath());
     log.Write(std::string("command line: ") + commandLine);
     const int exitCode = RunProgram(options, log);
     log.Write("exit code " + std::to_string(exitCode));

@@ -10,19 +10,11 @@ namespace {
 
 const char* const SHELL_FOLDERS_KEY =
     "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char* const VC_COMPONENTS_FILE = "\\Microsoft\\VisualStudio\\7.0\\VCComponents.dat";
-
-// Sharing for readers only: an IDE that holds the file for writing makes this fail, and that
-// user's file is skipped rather than edited under the IDE's feet.
-HANDLE OpenSettingsFile(const std::string& path)
-{
-    return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                       OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_ARCHIVE, nullptr);
-}
+const wchar_t* const VC_COMPONENTS_FILE = L"\\Microsoft\\VisualStudio\\7.0\\VCComponents.dat";
 
 }  // namespace
 
-void ListVcComponentsFiles(std::vector<std::string>& paths)
+void ListVcComponentsFiles(std::vector<WidePath>& paths)
 {
     paths.clear();
     const RegKey users(HKEY_USERS);
@@ -32,8 +24,9 @@ void ListVcComponentsFiles(std::vector<std::string>& paths)
         RegKey folders;
         if (folders.Open(HKEY_USERS, (name + SHELL_FOLDERS_KEY).c_str(), KEY_READ) != ERROR_SUCCESS)
             continue;
-        std::string localAppData;
-        if (folders.ReadString("Local AppData", localAppData) != ERROR_SUCCESS ||
+        // Read as the system keeps it: a profile folder need not fit the code page.
+        WidePath localAppData;
+        if (folders.ReadWideString(L"Local AppData", localAppData) != ERROR_SUCCESS ||
             localAppData.empty())
             continue;
         paths.push_back(localAppData + VC_COMPONENTS_FILE);
@@ -47,17 +40,19 @@ template <typename Edit>
 bool EditEachSettingsFile(Edit edit, FileEvents* events)
 {
     bool allEdited = true;
-    std::vector<std::string> paths;
+    std::vector<WidePath> paths;
     ListVcComponentsFiles(paths);
-    for (const std::string& path : paths) {
+    for (const WidePath& widePath : paths) {
+        // The log and the closing message name the file as the code page can.
+        const std::string path = Narrow(widePath);
         // What an interrupted rewrite left is finished first: the old file back at its name.
-        if (!FinishInterruptedRewrite(path)) {
+        if (!FinishInterruptedRewrite(widePath)) {
             AddEvent(events, "settings file not edited, its old content cannot be moved back", path,
                      GetLastError());
             allEdited = false;
             continue;
         }
-        FileHandle file(OpenSettingsFile(path));
+        FileHandle file(OpenForRewrite(widePath));
         if (file.Get() == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
             if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
@@ -81,7 +76,7 @@ bool EditEachSettingsFile(Edit edit, FileEvents* events)
         }
         if (!edit(text)) {
             AddEvent(events, "settings file skipped, it has no such list", path, 0);
-        } else if (ReplaceFileContent(path, file, text)) {
+        } else if (ReplaceFileContent(widePath, file, text)) {
             AddEvent(events, "settings file edited", path, 0);
         } else {
             AddEvent(events, "settings file not edited, it cannot be rewritten", path, GetLastError());

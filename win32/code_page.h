@@ -14,3 +14,12 @@ std::string WithTrailingBackslash(const std::string& path);
 
 // The UTF-16 code units of an ANSI string, each as its two bytes, low byte first.
 std::string AnsiToUtf16Le(const std::string& ansi);
+
+// A path as the file system names it. The program holds paths in the ANSI code page, but the
+// system hands some over in UTF-16 only (each user's profile folder, the temporary folder), and
+// those need not fit the code page: they stay UTF-16 from the call that gives them to the file
+// that is opened.
+typedef std::wstring WidePath;
+WidePath Widen(const std::string& ansi);
+// For the log and the messages only: a character outside the code page shows as "?".
+std::string Narrow(const WidePath& path);

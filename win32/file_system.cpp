@@ -13,6 +13,11 @@ bool Exists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool Exists(const WidePath& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool IsFolder(const std::string& path)
 {
     const DWORD attributes = GetFileAttributesA(path.c_str());

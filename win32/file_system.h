@@ -1,6 +1,8 @@
 #pragma once
 // Questions to the file system and the whole-file read.
 
+#include "code_page.h"
+
 #include <windows.h>
 
 #include <string>
@@ -11,6 +13,7 @@ bool PathExists(const std::string& path);
 
 // True when the path has attributes: a file or a folder is there.
 bool Exists(const std::string& path);
+bool Exists(const WidePath& path);
 bool IsFolder(const std::string& path);
 // A junction or symbolic link (to a folder, it is still a folder to a listing).
 bool IsLink(const std::string& path);

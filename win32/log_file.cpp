@@ -16,10 +16,12 @@ std::string DescribeEvent(const FileEvent& event)
     return text;
 }
 
-LogFile::LogFile(const std::string& path)
+LogFile::LogFile(const WidePath& path)
     // Appending access alone puts every write at the end, even with another writer present.
-    : file_(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr))
+    : file_(path.empty() ? INVALID_HANDLE_VALUE
+                         : CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr))
 {
 }
 
@@ -40,11 +42,11 @@ void LogFile::Write(const std::string& line)
     WriteFile(file_.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
-std::string DefaultLogPath()
+WidePath DefaultLogPath()
 {
-    char folder[MAX_PATH + 1] = "";
-    const DWORD length = GetTempPathA(sizeof folder, folder);
-    if (length == 0 || length >= sizeof folder)
-        return std::string();
-    return std::string(folder, length) + "Quillon setup.log";
+    wchar_t folder[MAX_PATH + 1] = L"";
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH)
+        return WidePath();
+    return WidePath(folder, length) + L"Quillon setup.log";
 }

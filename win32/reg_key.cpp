@@ -30,6 +30,25 @@ LONG RegKey::ReadString(const char* valueName, std::string& text) const
     return result;
 }
 
+LONG RegKey::ReadWideString(const wchar_t* valueName, std::wstring& text) const
+{
+    text.clear();
+    DWORD size = 0;
+    LONG result = RegQueryValueExW(key_.Get(), valueName, nullptr, nullptr, nullptr, &size);
+    if (result != ERROR_SUCCESS)
+        return result;
+    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+    result = RegQueryValueExW(key_.Get(), valueName, nullptr, nullptr,
+                              reinterpret_cast<BYTE*>(&data[0]), &size);
+    if (result != ERROR_SUCCESS)
+        return result;
+    data.resize(size / sizeof(wchar_t));
+    if (!data.empty() && data.back() == L'\0')
+        data.pop_back();
+    text = data;
+    return result;
+}
+
 LONG RegKey::EnumSubKey(DWORD index, std::string& name) const
 {
     name.assign(256, '\0');

@@ -26,6 +26,9 @@ public:
     LONG ReadValue(const char* valueName, std::string& data, DWORD* type = nullptr) const;
     // The value's data taken as text whatever its type, less the terminating NUL it carries.
     LONG ReadString(const char* valueName, std::string& text) const;
+    // A text value as the system keeps it, in UTF-16 (a folder it names need not fit the code
+    // page), less the terminating NUL it carries; empty on failure.
+    LONG ReadWideString(const wchar_t* valueName, std::wstring& text) const;
     // Every subkey name, last index first; an error ends the listing with the names so far.
     LONG EnumSubKeys(std::vector<std::string>& names) const;
     LONG EnumSubKey(DWORD index, std::string& name) const;

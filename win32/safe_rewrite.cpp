@@ -24,39 +24,45 @@ bool WriteAll(FileHandle& file, const std::string& text)
 // One rename over the name: NTFS replaces in one step, Wine in one rename(2). ReplaceFileA
 // moves the old file out before it moves the new one in, and a kill between the two would leave
 // the name empty.
-bool MoveOver(const std::string& from, const std::string& to)
+bool MoveOver(const WidePath& from, const WidePath& to)
 {
-    const MoveFileExFunction move = LookUpMoveFileEx();
+    const MoveFileExWideFunction move = LookUpMoveFileExW();
     return move && move(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
-bool IsFile(const std::string& path)
+bool IsFile(const WidePath& path)
 {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // A left-over of ours may have been left read-only by whoever copied the folder.
-void DeleteLeftOver(const std::string& path)
+void DeleteLeftOver(const WidePath& path)
 {
     if (!IsFile(path))
         return;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path.c_str());
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path.c_str());
 }
 
 }  // namespace
 
-bool ReplaceFileContent(const std::string& path, FileHandle& heldOriginal, const std::string& text,
+HANDLE OpenForRewrite(const WidePath& path)
+{
+    return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_ARCHIVE, nullptr);
+}
+
+bool ReplaceFileContent(const WidePath& path, FileHandle& heldOriginal, const std::string& text,
                         const RewriteOptions& options)
 {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     // Windows refuses to replace a read-only file, and Wine does not: refused here for both.
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return false;
-    const std::string temp = path + options.tempSuffix;
-    FileHandle newFile(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    const WidePath temp = path + options.tempSuffix;
+    FileHandle newFile(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    options.attributes ? options.attributes : FILE_ATTRIBUTE_NORMAL,
                                    nullptr));
     // Whatever else stands at that name already (a folder, a read-only file) is not ours to
@@ -67,24 +73,24 @@ bool ReplaceFileContent(const std::string& path, FileHandle& heldOriginal, const
     newFile.Close();
     heldOriginal.Close();
     if (!written || !MoveOver(temp, path)) {
-        DeleteFileA(temp.c_str());
+        DeleteFileW(temp.c_str());
         return false;
     }
     // The rename carries the new file's attributes, so the wanted ones are put on it.
     const DWORD wanted = options.attributes ? options.attributes
                          : attributes != INVALID_FILE_ATTRIBUTES ? attributes & SETTABLE_ATTRIBUTES
                                                                   : FILE_ATTRIBUTE_NORMAL;
-    if ((GetFileAttributesA(path.c_str()) & SETTABLE_ATTRIBUTES) != (wanted & SETTABLE_ATTRIBUTES))
-        SetFileAttributesA(path.c_str(), wanted ? wanted : FILE_ATTRIBUTE_NORMAL);
+    if ((GetFileAttributesW(path.c_str()) & SETTABLE_ATTRIBUTES) != (wanted & SETTABLE_ATTRIBUTES))
+        SetFileAttributesW(path.c_str(), wanted ? wanted : FILE_ATTRIBUTE_NORMAL);
     return true;
 }
 
-bool FinishInterruptedRewrite(const std::string& path, const RewriteOptions& options)
+bool FinishInterruptedRewrite(const WidePath& path, const RewriteOptions& options)
 {
     // The temporary file was flushed before it was to take the name, but whether it was
     // complete cannot be told: the old content is the one to keep.
     DeleteLeftOver(path + options.tempSuffix);
-    const std::string backup = path + options.backupSuffix;
+    const WidePath backup = path + options.backupSuffix;
     if (!IsFile(backup))
         return true;
     if (Exists(path)) {

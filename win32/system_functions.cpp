@@ -37,6 +37,11 @@ MoveFileExFunction LookUpMoveFileEx()
     return Kernel32Function<MoveFileExFunction>("MoveFileExA");
 }
 
+MoveFileExWideFunction LookUpMoveFileExW()
+{
+    return Kernel32Function<MoveFileExWideFunction>("MoveFileExW");
+}
+
 IsWow64ProcessFunction LookUpIsWow64Process()
 {
     return Kernel32Function<IsWow64ProcessFunction>("IsWow64Process");

@@ -12,10 +12,12 @@
 #include <cstddef>
 
 typedef BOOL(WINAPI* MoveFileExFunction)(LPCSTR existing, LPCSTR replacement, DWORD flags);
+typedef BOOL(WINAPI* MoveFileExWideFunction)(LPCWSTR existing, LPCWSTR replacement, DWORD flags);
 typedef BOOL(WINAPI* IsWow64ProcessFunction)(HANDLE process, PBOOL wow64);
 
 // Each is null where the system has no such function.
 MoveFileExFunction LookUpMoveFileEx();
+MoveFileExWideFunction LookUpMoveFileExW();
 IsWow64ProcessFunction LookUpIsWow64Process();
 
 // True for a 32-bit program on 64-bit Windows.

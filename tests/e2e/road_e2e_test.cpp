@@ -231,7 +231,8 @@ std::string WithoutTrailingBackslashes(const std::string& typed)
 }
 
 // Names as a user of a code page types them (its ANSI bytes) and the characters they are. In
-// 932 the last character of each name ends in the byte 5C, which is also a backslash's.
+// 932, 936 and 950 the last character of each name ends in the byte 5C, which is also a
+// backslash's.
 struct CodePageNames {
     UINT codePage;
     std::string parent;          // an existing folder
@@ -248,7 +249,14 @@ const CodePageNames kCodePages[] = {
     {932, "C:\\\x83\x5C\x83\x74\x83\x67", "\x95\x5C", u"C:\\ソフト", u"表", "C:\\users\\\x83\x5C"},
     // C:\Données, €; C:\users\Œ: bytes 80-9F, which widened alone would be control characters
     {1252, "C:\\Donn\xE9" "es", "\x80", u"C:\\Données", u"€", "C:\\users\\\x8C"},
+    // C:\软件, 乗; C:\users\乗
+    {936, "C:\\\xC8\xED\xBC\xFE", "\x81\x5C", u"C:\\软件", u"乗", "C:\\users\\\x81\x5C"},
+    // C:\軟體, 許; C:\users\許
+    {950, "C:\\\xB3\x6E\xC5\xE9", "\xB3\x5C", u"C:\\軟體", u"許", "C:\\users\\\xB3\x5C"},
 };
+
+// Takes away what the test with a user named outside the code page made.
+void SweepWideUser();
 
 // Takes away what the test with these names made, in the code page in force.
 void SweepCodePageNames()
@@ -274,6 +282,7 @@ protected:
                                    kMarks, "C:\\BigPackage"})
             DeleteTreeForTest(folder);
         SweepCodePageNames();
+        SweepWideUser();
     }
 
     void Prepare(IdeLayout layout)
@@ -1384,6 +1393,94 @@ TEST_F(Road, CancelSaysWhatStaysAndNeverTakesAnEarlierInstall)
             EXPECT_EQ(SnapshotMachine(), before_);
         }
     }
+}
+
+// A user whose profile folder no name in the code page can reach: "Łukasz 王" in 1252.
+const wchar_t* const kWideUser = L"S-1-5-21-0-0-0-1010";
+const std::wstring kWideProfile = L"C:\\users\\\u0141ukasz \u738B";
+
+std::string ReadWideNamedFile(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    std::string bytes(1 << 16, '\0');
+    DWORD read = 0;
+    if (file == INVALID_HANDLE_VALUE || !ReadFile(file, &bytes[0], 1 << 16, &read, nullptr))
+        read = 0;
+    CloseHandle(file);
+    return bytes.substr(0, read);
+}
+
+// What the test with that user made, the registry key and the profile folder.
+void SweepWideUser()
+{
+    SHDeleteKeyW(HKEY_USERS, kWideUser);
+    std::wstring from = kWideProfile + L'\0';  // a list of one, ended by a second NUL
+    SHFILEOPSTRUCTW remove = {};
+    remove.wFunc = FO_DELETE;
+    remove.pFrom = from.c_str();
+    remove.fFlags = FOF_NO_UI;
+    SHFileOperationW(&remove);
+}
+
+// The system keeps each user's profile folder in UTF-16, and so does the program, from the
+// registry to the settings file and the default log: that user's directory lists get the folder
+// and lose it again, and the uninstall ends complete.
+TEST_F(Road, AUserNamedOutsideTheCodePageGetsAndLosesTheFolders)
+{
+    ASSERT_EQ(GetACP(), 1252u) << "run by ctest with LANG=fr_FR.UTF-8";
+    SweepWideUser();  // what a run that was killed left
+    const std::wstring local = kWideProfile + L"\\AppData\\Local";
+    const std::wstring settingsFolder = local + L"\\Microsoft\\VisualStudio\\7.0";
+    const std::wstring settings = settingsFolder + L"\\VCComponents.dat";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_USERS,
+                              (std::wstring(kWideUser) +
+                               L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")
+                                  .c_str(),
+                              0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, L"Local AppData", 0, REG_SZ, reinterpret_cast<const BYTE*>(local.c_str()),
+                   static_cast<DWORD>((local.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    ASSERT_EQ(SHCreateDirectoryExW(nullptr, settingsFolder.c_str(), nullptr), ERROR_SUCCESS);
+    HANDLE file = CreateFileW(settings.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    DWORD written = 0;
+    const std::string sample = SAMPLE_VCCOMPONENTS;
+    ASSERT_TRUE(WriteFile(file, sample.data(), static_cast<DWORD>(sample.size()), &written, nullptr));
+    CloseHandle(file);
+
+    EXPECT_EQ(Install().messages, Messages{kInstalled});
+    ExpectInstalledInto(kDefaultFolder, kIde71);
+    EXPECT_EQ(ReadWideNamedFile(settings), UserSettingsWith(kDefaultFolder));
+    EXPECT_EQ(Uninstall().messages, Messages{kUninstalled});
+    EXPECT_EQ(ReadWideNamedFile(settings), UserSettingsWith(""));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    Restart();
+
+    // A script run by that user logs to the temporary folder inside that profile.
+    const std::wstring temp = local + L"\\Temp";
+    ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
+    wchar_t saved[2][MAX_PATH] = {};
+    const wchar_t* const names[] = {L"TMP", L"TEMP"};
+    for (int i = 0; i < 2; ++i) {
+        GetEnvironmentVariableW(names[i], saved[i], MAX_PATH);
+        SetEnvironmentVariableW(names[i], temp.c_str());
+    }
+    ChildProcess child(60000);
+    DWORD exitCode = 0xFFFF;
+    const bool started = child.Start(kPackage + "\\setup.exe", "/quiet", "C:\\");
+    const bool ended = started && child.WaitForExit(exitCode);
+    for (int i = 0; i < 2; ++i)
+        SetEnvironmentVariableW(names[i], saved[i]);
+    ASSERT_TRUE(ended) << child.Error();
+    EXPECT_EQ(exitCode, 0u);
+    const std::string log = ReadWideNamedFile(temp + L"\\Quillon setup.log");
+    for (const char* line : {" end: Quillon installed successfully\r\n", " exit code 0\r\n"})
+        EXPECT_NE(log.find(line), std::string::npos) << line << " not in the log:\n" << log;
+    EXPECT_EQ(ReadWideNamedFile(settings), UserSettingsWith(kDefaultFolder));
+    EXPECT_EQ(RunQuiet(kDefaultFolder + "\\setup.exe", "/uninstall /quiet").exitCode, 0u);
+    SweepWideUser();
 }
 
 }  // namespace

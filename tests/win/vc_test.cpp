@@ -128,10 +128,10 @@ TEST(VcDirectories, ListsEachUsersFileAndEditsEveryReadableOneExactly)
             profiles.AddKey(user.name, "Local AppData", root + user.name);
         // The registry lists keys in ascending order; the list runs backwards, one path per user
         // whose "Local AppData" names a folder.
-        std::vector<std::string> paths{"stale entry"}, expected;
+        std::vector<WidePath> paths{L"stale entry"}, expected;
         ListVcComponentsFiles(paths);
         for (const char* name : {"typical", "readonly", "nofile", "keyless", "held", "empty"})
-            expected.push_back(root + name + kSettingsFile);
+            expected.push_back(Widen(root + name + kSettingsFile));
         EXPECT_EQ(paths, expected);
         // Users without their settings folder are no failure.
         EXPECT_TRUE(add ? AddVcDirectory("Include Dirs", "D:\\Quillon\\")
@@ -199,7 +199,7 @@ TEST(ReplaceFileContent, PutsTheNewTextInPlaceOrLeavesTheOriginal)
                                  nullptr, OPEN_EXISTING, 0, nullptr);
         FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, 0, nullptr));
-        EXPECT_EQ(ReplaceFileContent(path, file, kNew), !row.fails) << row.what;
+        EXPECT_EQ(ReplaceFileContent(Widen(path), file, kNew), !row.fails) << row.what;
         CloseHandle(reader);
         EXPECT_EQ(SnapshotTree(temp.Path()),
                   row.fails ? before : (Tree{{"VCComponents.dat", kNew}})) << row.what;
@@ -231,7 +231,7 @@ TEST(FinishInterruptedRewrite, PutsTheOldFileBackOrKeepsTheNewOne)
     for (const auto& row : rows) {
         TempFolder temp;
         MakeTree(temp.Path(), row.before);
-        EXPECT_TRUE(FinishInterruptedRewrite(temp / kFile)) << row.what;
+        EXPECT_TRUE(FinishInterruptedRewrite(Widen(temp / kFile))) << row.what;
         EXPECT_EQ(SnapshotTree(temp.Path()), row.after) << row.what;
         // A settings file is finished so before the directory lists are edited.
         Profiles profiles;
