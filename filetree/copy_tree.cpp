@@ -6,8 +6,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-
 namespace {
 
 bool IsReadOnlyFile(const std::string& path)
@@ -35,6 +33,38 @@ unsigned CopyFolderTree(const std::string& source, const std::string& destinatio
                            report ? *report : local);
 }
 
+namespace {
+
+// Copies one file of the level; false when it failed (a read-only file kept in place is no
+// failure). Only a file that was not there before is the copy's own to take back: one it
+// overwrote (an earlier install's, or whatever a folder held) would be lost with it.
+bool CopyOneFile(const std::string& source, const std::string& destination, const std::string& name,
+                 CopyReport& report)
+{
+    const std::string target = destination + name;
+    const std::string from = source + name;
+    ++report.files;
+    bool copied = CopyFileA(from.c_str(), target.c_str(), TRUE) != FALSE;
+    DWORD error = copied ? 0 : GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
+        copied = CopyFileA(from.c_str(), target.c_str(), FALSE) != FALSE;
+        error = copied ? 0 : GetLastError();
+    } else if (copied || GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        report.made.push_back(target);  // a failed copy may leave an empty file, ours too
+    }
+    const bool kept = copied || IsReadOnlyFile(target);
+    if (kept)
+        report.bytes += FileBytes(target);
+    else
+        AddEvent(&report.notCopied, "not copied", target, error);
+    // A failed file may stop the copy as well: a full disk fails every file after it.
+    if (report.listener && !report.listener->FileCopied(report.bytes))
+        report.stopped = true;
+    return kept;
+}
+
+}  // namespace
+
 unsigned CopyFolderLevel(const std::string& source, const std::string& destination,
                          CopyReport& report)
 {
@@ -45,39 +75,18 @@ unsigned CopyFolderLevel(const std::string& source, const std::string& destinati
 
     std::vector<std::string> files;
     FindEntries((source + "*.*").c_str(), files, FilesOnly);
-    if (!report.first.empty()) {
-        const auto first = std::find_if(files.begin(), files.end(), [&report](const std::string& name) {
-            return lstrcmpiA(name.c_str(), report.first.c_str()) == 0;
-        });
-        if (first != files.end())
-            std::rotate(files.begin(), first, first + 1);
-        report.first.clear();
-    }
+    const std::string* first = nullptr;
+    for (const std::string& name : files)
+        if (!report.first.empty() && lstrcmpiA(name.c_str(), report.first.c_str()) == 0)
+            first = &name;
+    report.first.clear();
+    if (first && !CopyOneFile(source, destination, *first, report))
+        ++failed;
     for (const std::string& name : files) {
         if (report.stopped)
             return failed;
-        const std::string target = destination + name;
-        const std::string from = source + name;
-        ++report.files;
-        // Only a file that was not there before is the copy's own to take back: one it overwrote
-        // (an earlier install's, or whatever a folder held) would be lost with it.
-        bool copied = CopyFileA(from.c_str(), target.c_str(), TRUE) != FALSE;
-        DWORD error = copied ? 0 : GetLastError();
-        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
-            copied = CopyFileA(from.c_str(), target.c_str(), FALSE) != FALSE;
-            error = copied ? 0 : GetLastError();
-        } else if (copied || GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            report.made.push_back(target);  // a failed copy may leave an empty file, ours too
-        }
-        if (copied || IsReadOnlyFile(target)) {
-            report.bytes += FileBytes(target);
-        } else {
+        if (&name != first && !CopyOneFile(source, destination, name, report))
             ++failed;
-            AddEvent(&report.notCopied, "not copied", target, error);
-        }
-        // A failed file may stop the copy as well: a full disk fails every file after it.
-        if (report.listener && !report.listener->FileCopied(report.bytes))
-            report.stopped = true;
     }
 
     for (const std::string& name : Subfolders(source))

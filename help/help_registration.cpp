@@ -5,7 +5,6 @@
 #include "win32/file_system.h"
 #include "win32/handle.h"
 #include "win32/reg_key.h"
-#include "win32/safe_rewrite.h"
 
 namespace {
 
@@ -26,7 +25,7 @@ HelpText AnsiHelpText(const std::string& ansi)
 // A file counts as there while an interrupted save keeps its old content under the backup name.
 bool Present(const std::string& path)
 {
-    return Exists(path) || Exists(Widen(path) + RewriteOptions().backupSuffix);
+    return Exists(path) || Exists(path + ".quillon-old");
 }
 
 // Where the registration tells what became of each file; nowhere when nobody asked.

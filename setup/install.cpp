@@ -12,7 +12,6 @@
 #include "win32/file_system.h"
 #include "win32/reg_key.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace {
@@ -68,7 +67,15 @@ bool RestartDeletesWithin(const std::string& folder)
     if (sessionManager.Open(HKEY_LOCAL_MACHINE, kSessionManager, KEY_READ) != ERROR_SUCCESS ||
         sessionManager.ReadString("PendingFileRenameOperations", data) != ERROR_SUCCESS)
         return false;
-    const std::vector<std::string> strings = SplitStrings(data);
+    // NUL-separated texts; the read took off the NUL that ends the last one.
+    std::vector<std::string> strings;
+    for (size_t start = 0; start < data.size();) {
+        size_t end = data.find('\0', start);
+        if (end == std::string::npos)
+            end = data.size();
+        strings.push_back(data.substr(start, end - start));
+        start = end + 1;
+    }
     const std::string ours = Lower(NormalizeFolder(folder));
     // Pairs of source and target; an empty target is a deletion.
     for (size_t i = 0; i + 1 < strings.size(); i += 2) {
@@ -213,8 +220,7 @@ bool CopyLibrary(const InstallFolder& installFolder, CopyReport& copy, SetupUi& 
         RemoveEmptyFolder(installFolder.path, &undone);
     CountLeft(undone, outcome);
     ui.Note(outcome.leftUntilRestart || outcome.leftUntilUninstall
-                ? "cancelled: what this run copied and made is taken away, but for what the lines "
-                  "below leave"
+                ? "cancelled: what this run copied and made is taken away, but for what is left below"
                 : "cancelled: what this run copied and made is taken away");
     ui.Note(undone);
     return false;
@@ -278,18 +284,6 @@ bool SetIdentity(const RegKey& key, const std::string& identity, SetupUi& ui)
     return SetValue(key, INSTALL_DIR_ID, REG_BINARY, identity, shown, ui);
 }
 
-// The folders, each ended by a NUL, and one more NUL after the last.
-bool SetFolders(const RegKey& key, const char* name, const std::vector<std::string>& folders,
-                SetupUi& ui)
-{
-    std::string data, shown;
-    for (const std::string& folder : folders) {
-        data += folder + '\0';
-        shown += (shown.empty() ? "" : "; ") + folder;
-    }
-    return SetValue(key, name, REG_MULTI_SZ, data + '\0', shown, ui);
-}
-
 // The values of the entry for an install into installFolder. ideFolder and libraryBytes are
 // known only later in the run: null leaves those values as they are.
 bool WriteEntry(const RegKey& entry, const std::string& installFolder,
@@ -330,11 +324,8 @@ class EntryBefore {
 public:
     explicit EntryBefore(const RegKey& entry) : existed_(entry.Get() != nullptr)
     {
-        for (const char* name : kNames) {
-            Saved saved;
-            saved.present = existed_ && entry.ReadValue(name, saved.data, &saved.type) == ERROR_SUCCESS;
-            values_.push_back(saved);
-        }
+        for (int i = 0; i < kCount; ++i)
+            present_[i] = existed_ && entry.ReadValue(kNames[i], data_[i], &type_[i]) == ERROR_SUCCESS;
     }
 
     void PutBack(const RegKey& entry, SetupUi& ui) const
@@ -346,12 +337,11 @@ public:
             ui.Note({deleted == ERROR_SUCCESS ? "entry removed: " : "entry not removed: ", UNINSTALL_KEY});
             return;
         }
-        for (size_t i = 0; i < values_.size(); ++i) {
-            const Saved& saved = values_[i];
-            if (saved.present)
-                RegSetValueExA(entry.Get(), kNames[i], 0, saved.type,
-                               reinterpret_cast<const BYTE*>(saved.data.data()),
-                               static_cast<DWORD>(saved.data.size()));
+        for (int i = 0; i < kCount; ++i) {
+            if (present_[i])
+                RegSetValueExA(entry.Get(), kNames[i], 0, type_[i],
+                               reinterpret_cast<const BYTE*>(data_[i].data()),
+                               static_cast<DWORD>(data_[i].size()));
             else
                 RegDeleteValueA(entry.Get(), kNames[i]);
         }
@@ -360,17 +350,15 @@ public:
     }
 
 private:
-    struct Saved {
-        bool present = false;
-        DWORD type = REG_NONE;
-        std::string data;
-    };
-    static constexpr const char* kNames[] = {
+    static const int kCount = 12;
+    static constexpr const char* kNames[kCount] = {
         "DisplayName",  "UninstallString", "InstallDir",    "IDEDir",   "InstallDirId",
         "QuietUninstallString", "InstallLocation", "DisplayIcon", "EstimatedSize", "NoModify",
         "NoRepair",     "InstallUnfinished"};
     bool existed_;
-    std::vector<Saved> values_;
+    bool present_[kCount] = {};
+    DWORD type_[kCount] = {};
+    std::string data_[kCount];
 };
 
 }  // namespace
@@ -389,17 +377,17 @@ void RunInstall(const std::string& recordedFolder, const std::string& proposal, 
 
     // Before the first file the entry records the install, marked unfinished until the last
     // step, so that a run stopped at any moment leaves a way back: the entry's command, or this
-    // program run again, removes or completes whatever is there. The directory lists may name
-    // the earlier folder, and any that an unfinished run before this one left there.
+    // program run again, removes or completes whatever is there. The mark keeps the earlier
+    // folder, whose directory list entries go only in a later step; an unfinished run before
+    // this one named it already.
     const EntryBefore before(entry);
-    std::vector<std::string> listed = ReadListedFolders(entry);
-    if (!recordedFolder.empty() &&
-        std::find(listed.begin(), listed.end(), recordedFolder) == listed.end())
-        listed.push_back(recordedFolder);
+    std::string earlier;
+    if (entry.ReadString(INSTALL_UNFINISHED, earlier) != ERROR_SUCCESS)
+        earlier = recordedFolder;
     if (!entry.Get())
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, const_cast<char*>(""),
                         REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, entry.Slot(), nullptr);
-    SetFolders(entry, INSTALL_UNFINISHED, listed, ui);
+    SetText(entry, INSTALL_UNFINISHED, earlier, ui);
     WriteEntry(entry, installFolder, nullptr, nullptr, ui);
     Flush(entry);
 
@@ -445,9 +433,9 @@ void RunInstall(const std::string& recordedFolder, const std::string& proposal, 
     // Each edit runs whatever the one before it did.
     ui.Step("Updating the directory lists");
     FileEvents settings;
-    bool listsUpdated = true;
-    for (const std::string& folder : listed)
-        listsUpdated = RemoveVcDirectory(folder, &settings) && listsUpdated;
+    bool listsUpdated = RemoveVcDirectory(recordedFolder, &settings);
+    if (!earlier.empty() && earlier != recordedFolder)
+        listsUpdated = RemoveVcDirectory(earlier, &settings) && listsUpdated;
     listsUpdated = AddVcDirectory("Include Dirs", installFolder, &settings) && listsUpdated;
     listsUpdated = AddVcDirectory("Library Dirs", installFolder, &settings) && listsUpdated;
     ui.Note(settings);

@@ -35,33 +35,6 @@ std::string ReadRecordedIdentity(const RegKey& entry)
     return recorded;
 }
 
-std::vector<std::string> SplitStrings(const std::string& data)
-{
-    std::vector<std::string> strings;
-    for (size_t start = 0; start < data.size();) {
-        size_t end = data.find('\0', start);
-        if (end == std::string::npos)
-            end = data.size();
-        strings.push_back(data.substr(start, end - start));
-        start = end + 1;
-    }
-    return strings;
-}
-
-std::vector<std::string> ReadListedFolders(const RegKey& entry)
-{
-    std::string data;
-    DWORD type = REG_NONE;
-    if (!entry.Get() || entry.ReadValue(INSTALL_UNFINISHED, data, &type) != ERROR_SUCCESS ||
-        type != REG_MULTI_SZ)
-        return {};
-    std::vector<std::string> folders;
-    for (const std::string& folder : SplitStrings(data))
-        if (!folder.empty())
-            folders.push_back(folder);
-    return folders;
-}
-
 std::string LookupInstallFolder(HKEY machineRoot, RegKey& uninstallKey)
 {
     std::string folder;

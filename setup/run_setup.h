@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 class RegKey;
 class SetupUi;
@@ -19,9 +18,9 @@ extern const char* const CURRENT_VERSION_KEY;   // ...\Windows\CurrentVersion
 
 // The Uninstall entry's value that tells the install folder from any other folder of that name.
 extern const char* const INSTALL_DIR_ID;  // "InstallDirId"
-// Marks an install that has not reached its last step: REG_MULTI_SZ, the folders whose
-// directory list entries a later run must take out (an earlier install's, whose entries the
-// unfinished run had yet to move). Gone once the install is finished.
+// Marks an install that has not reached its last step: REG_SZ, the earlier install folder whose
+// directory list entries the unfinished run had yet to take out (a later run takes them out).
+// Gone once the install is finished.
 extern const char* const INSTALL_UNFINISHED;  // "InstallUnfinished"
 // Its REG_BINARY data: the volume serial number, then the 64-bit file index, each little-endian
 // (12 bytes); empty for an identity that is not valid.
@@ -29,10 +28,6 @@ std::string RecordedIdentity(const FolderIdentity& identity);
 
 // The entry's "InstallDirId" as recorded (12 bytes), or empty when there is none of that form.
 std::string ReadRecordedIdentity(const RegKey& entry);
-// The folders of the entry's "InstallUnfinished"; none when the install was finished.
-std::vector<std::string> ReadListedFolders(const RegKey& entry);
-// NUL-separated texts (REG_MULTI_SZ data); a NUL at the very end ends the last one.
-std::vector<std::string> SplitStrings(const std::string& data);
 
 // The whole work of one run, told to and asked of ui, whoever watches.
 void RunSetup(const SetupOptions& options, SetupUi& ui);

@@ -110,7 +110,8 @@ void RunUninstall(const std::string& recordedFolder, SetupUi& ui)
     std::string ideFolder;
     entry.ReadString("IDEDir", ideFolder);
     // An install stopped before its last step may have left an earlier folder in the lists.
-    const std::vector<std::string> listed = ReadListedFolders(entry);
+    std::string earlier;
+    entry.ReadString(INSTALL_UNFINISHED, earlier);
     entry.Close();
 
     ui.Note({"install folder: ", recordedFolder, " (", ClaimText(claim), ")"});
@@ -123,9 +124,8 @@ void RunUninstall(const std::string& recordedFolder, SetupUi& ui)
     ui.Step("Removing the directory list entries");
     FileEvents settings;
     bool listsUpdated = claim == NOT_OURS || RemoveVcDirectory(recordedFolder, &settings);
-    for (const std::string& folder : listed)
-        if (claim != NOT_OURS && folder != recordedFolder)
-            listsUpdated = RemoveVcDirectory(folder, &settings) && listsUpdated;
+    if (claim != NOT_OURS && !earlier.empty() && earlier != recordedFolder)
+        listsUpdated = RemoveVcDirectory(earlier, &settings) && listsUpdated;
     ui.Note(settings);
     ui.ShowProgress(400);
 

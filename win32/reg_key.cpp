@@ -32,19 +32,13 @@ LONG RegKey::ReadString(const char* valueName, std::string& text) const
 
 LONG RegKey::ReadWideString(const wchar_t* valueName, std::wstring& text) const
 {
-    text.clear();
-    DWORD size = 0;
-    LONG result = RegQueryValueExW(key_.Get(), valueName, nullptr, nullptr, nullptr, &size);
-    if (result != ERROR_SUCCESS)
-        return result;
-    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
-    result = RegQueryValueExW(key_.Get(), valueName, nullptr, nullptr,
-                              reinterpret_cast<BYTE*>(&data[0]), &size);
-    if (result != ERROR_SUCCESS)
-        return result;
-    data.resize(size / sizeof(wchar_t));
-    if (!data.empty() && data.back() == L'\0')
-        data.pop_back();
+    // A folder's name: MAX_PATH characters and the NUL fit with room to spare.
+    wchar_t data[MAX_PATH * 2 + 1];
+    DWORD size = sizeof data - sizeof(wchar_t);
+    const LONG result = RegQueryValueExW(key_.Get(), valueName, nullptr, nullptr,
+                                         reinterpret_cast<BYTE*>(data), &size);
+    size_t length = result == ERROR_SUCCESS ? size / sizeof(wchar_t) : 0;
+    data[length] = L'\0';
     text = data;
     return result;
 }

@@ -1272,7 +1272,7 @@ TEST_F(Road, KilledInAnyStepTheSameCommandRunAgainFinishes)
         child.Kill();
         if (step == installSteps[0]) {
             EXPECT_LT(SnapshotTree(folder).size(), SnapshotTree(package_ + "\\Quillon").size());
-            EXPECT_NE(UninstallValue("InstallUnfinished", REG_MULTI_SZ), "missing");
+            EXPECT_NE(UninstallValue("InstallUnfinished"), "missing");
         }
         EXPECT_EQ(UninstallValue("InstallDir"), folder + std::string(1, '\0'));
         EXPECT_EQ(UninstallValue("InstallDirId", REG_BINARY), FolderIdBytes(folder));
@@ -1280,7 +1280,7 @@ TEST_F(Road, KilledInAnyStepTheSameCommandRunAgainFinishes)
         EXPECT_EQ(again.proposal, folder);
         EXPECT_EQ(again.messages, Messages{kInstalled});
         ExpectInstalledInto(folder, kIde71);
-        EXPECT_EQ(UninstallValue("InstallUnfinished", REG_MULTI_SZ), "missing");
+        EXPECT_EQ(UninstallValue("InstallUnfinished"), "missing");
     }
 
     // A script's install, ended in its copy and run again the same way.
