@@ -95,10 +95,16 @@ endfunction()
 # damage text, which never leaves the help record code; anything thrown elsewhere ends the
 # program whether or not the frames it passes can be unwound. The Windows builds of these
 # targets leave out the unwind tables and clean-up paths.
+# Without exceptions the compiler still writes DWARF unwind tables for every 32-bit function
+# unless told not to (14 KB of setup.exe). The 64-bit twin keeps its tables: 64-bit Windows walks
+# the stack through them.
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(QUILLON_NO_UNWIND_TABLES -fno-asynchronous-unwind-tables -fno-unwind-tables)
+endif()
 function(quillon_without_unwinding)
   if(WIN32)
     foreach(target ${ARGN})
-      target_compile_options(${target} PRIVATE -fno-exceptions)
+      target_compile_options(${target} PRIVATE -fno-exceptions ${QUILLON_NO_UNWIND_TABLES})
     endforeach()
   endif()
 endfunction()
