@@ -36,20 +36,39 @@ void ProgressDialog::Run()
 
 namespace {
 
-// A control below the template's own, placed in dialog units.
-HWND AddControl(HWND dialog, const char* className, const char* text, DWORD style, int id,
-                RECT place)
+// Sent to the window itself once the dialog manager has laid it out for a new DPI.
+const UINT WM_SETUP_RELAYOUT = WM_APP + 3;
+// WM_DPICHANGED, which Windows 8.1 and later send; the program is built for older ones too.
+const UINT WM_DPI_CHANGED = 0x02E0;
+
+// The controls below the template's own, in dialog units, as the template places its own.
+const struct {
+    int id;
+    RECT place;
+} kAddedControls[] = {{IDC_STEP, {16, 36, 206, 44}}, {IDC_PROGRESS, {8, 56, 212, 66}},
+                      {IDCANCEL, {162, 71, 212, 85}}};
+
+HWND AddControl(HWND dialog, const char* className, const char* text, DWORD style, int id)
 {
-    MapDialogRect(dialog, &place);
-    HWND control = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, place.left,
-                                   place.top, place.right - place.left, place.bottom - place.top,
-                                   dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(control, WM_SETFONT, SendMessageA(dialog, WM_GETFONT, 0, 0), FALSE);
-    return control;
+    return CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, dialog,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleA(nullptr), nullptr);
 }
 
 }  // namespace
+
+void ProgressDialog::PlaceAddedControls()
+{
+    const WPARAM font = SendMessageA(handle, WM_GETFONT, 0, 0);
+    for (const auto& added : kAddedControls) {
+        RECT place = added.place;
+        MapDialogRect(handle, &place);
+        HWND control = GetDlgItem(handle, added.id);
+        SetWindowPos(control, nullptr, place.left, place.top, place.right - place.left,
+                     place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageA(control, WM_SETFONT, font, TRUE);
+    }
+}
 
 bool ProgressDialog::OnInitDialog(HWND, LPARAM)
 {
@@ -61,11 +80,12 @@ bool ProgressDialog::OnInitDialog(HWND, LPARAM)
     GetWindowRect(handle, &frame);
     SetWindowPos(handle, nullptr, frame.left, frame.top - grow.bottom / 2, frame.right - frame.left,
                  frame.bottom - frame.top + grow.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
-    step_ = AddControl(handle, "STATIC", "", SS_CENTER | SS_NOPREFIX, IDC_STEP, {16, 36, 206, 44});
-    bar_ = AddControl(handle, PROGRESS_CLASSA, "", 0, IDC_PROGRESS, {8, 56, 212, 66});
+    step_ = AddControl(handle, "STATIC", "", SS_CENTER | SS_NOPREFIX, IDC_STEP);
+    bar_ = AddControl(handle, PROGRESS_CLASSA, "", 0, IDC_PROGRESS);
     SendMessageA(bar_, PBM_SETRANGE32, 0, 1000);
     cancel_ = AddControl(handle, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED,
-                         IDCANCEL, {162, 71, 212, 85});
+                         IDCANCEL);
+    PlaceAddedControls();
     return true;
 }
 
@@ -76,6 +96,12 @@ LRESULT ProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         EnableWindow(cancel_, wParam != 0);
     } else if (message == WM_SETUP_PROGRESS) {
         SendMessageA(bar_, PBM_SETPOS, wParam, 0);
+    } else if (message == WM_DPI_CHANGED) {
+        // The dialog manager scales the window, the template's controls and the font after this;
+        // the controls made here are placed again once it has.
+        PostMessageA(handle, WM_SETUP_RELAYOUT, 0, 0);
+    } else if (message == WM_SETUP_RELAYOUT) {
+        PlaceAddedControls();
     }
     return Dialog::OnMessage(message, wParam, lParam);
 }

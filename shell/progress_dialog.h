@@ -24,6 +24,9 @@ public:
     void OnCommand(WORD id, WORD code, LPARAM control) override;
 
 private:
+    // Places the step, the bar and the button in dialog units, in the dialog's font: when the
+    // window is made, and again when it has moved to a screen of another DPI.
+    void PlaceAddedControls();
     // Cancel pressed (or the close box, or Escape) while the step allows it: asks, while the
     // copy waits, and on Yes tells the worker, which stops there.
     void AskToCancel();

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iostream>
 
 namespace {
 
@@ -1481,6 +1482,188 @@ TEST_F(Road, AUserNamedOutsideTheCodePageGetsAndLosesTheFolders)
     EXPECT_EQ(ReadWideNamedFile(settings), UserSettingsWith(kDefaultFolder));
     EXPECT_EQ(RunQuiet(kDefaultFolder + "\\setup.exe", "/uninstall /quiet").exitCode, 0u);
     SweepWideUser();
+}
+
+// A dialog template's font at a DPI, as the dialog manager makes it.
+LOGFONTW DialogFont(const wchar_t* face, LONG weight, BYTE charset, UINT dpi)
+{
+    LOGFONTW font = {};
+    font.lfHeight = -MulDiv(8, dpi, 72);
+    font.lfWeight = weight;
+    font.lfCharSet = charset;
+    lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
+    return font;
+}
+
+// The message boxes' font at a DPI: the system's message font.
+LOGFONTW MessageFont(UINT dpi)
+{
+    typedef BOOL(WINAPI * ForDpi)(UINT, UINT, PVOID, UINT, UINT);
+    const auto forDpi = reinterpret_cast<ForDpi>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "SystemParametersInfoForDpi")));
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof metrics;
+    EXPECT_TRUE(forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi));
+    return metrics.lfMessageFont;
+}
+
+// The width of the widest line of text and the height of all its lines, in the font.
+SIZE TextExtent(const LOGFONTW& font, const std::string& text)
+{
+    HDC dc = GetDC(nullptr);
+    HFONT handle = CreateFontIndirectW(&font);
+    HGDIOBJ old = SelectObject(dc, handle);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    SIZE total = {0, 0};
+    for (size_t start = 0; start <= text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        SIZE line = {0, 0};
+        GetTextExtentPoint32A(dc, text.data() + start, static_cast<int>(end - start), &line);
+        total.cx = std::max(total.cx, line.cx);
+        total.cy += metrics.tmHeight;
+        start = end + 1;
+    }
+    SelectObject(dc, old);
+    DeleteObject(handle);
+    ReleaseDC(nullptr, dc);
+    return total;
+}
+
+// Each visible control of the window lies inside it, no two overlap (a group box frames those
+// wholly inside it), and each text fits its control in the window's font. Returns the window's
+// size.
+SIZE ExpectLaidOut(HWND window, const LOGFONTW& font, const std::string& what)
+{
+    SCOPED_TRACE(what);
+    RECT client = {};
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    struct Control {
+        RECT rect;
+        bool frame;
+        std::string name;
+    };
+    std::vector<Control> controls;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child))
+            continue;
+        char className[64] = "";
+        GetClassNameA(child, className, sizeof className);
+        const LONG style = GetWindowLongA(child, GWL_STYLE);
+        const bool button = lstrcmpiA(className, "Button") == 0;
+        const bool frame = button && (style & BS_TYPEMASK) == BS_GROUPBOX;
+        std::string text = ChildProcess::ReadText(child);
+        const std::string name = std::string(className) + " \"" + text + "\"";
+        Control control = {{}, frame, name};
+        GetWindowRect(child, &control.rect);
+        EXPECT_TRUE(control.rect.left >= client.left && control.rect.top >= client.top &&
+                    control.rect.right <= client.right && control.rect.bottom <= client.bottom)
+            << name << " lies outside the window";
+        const bool label = button || (lstrcmpiA(className, "Static") == 0 &&
+                                      (style & SS_TYPEMASK) != SS_ICON);
+        if (label && !text.empty()) {
+            if (button || !(style & SS_NOPREFIX))
+                text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+            const SIZE needed = TextExtent(font, text);
+            RECT inside = {};
+            GetClientRect(child, &inside);
+            EXPECT_LE(needed.cx, inside.right) << name << " is too narrow for its text";
+            if (!frame) {
+                EXPECT_LE(needed.cy, inside.bottom) << name << " is too low for its text";
+            }
+        }
+        controls.push_back(control);
+    }
+    EXPECT_GE(controls.size(), 2u);
+    for (size_t i = 0; i < controls.size(); ++i) {
+        for (size_t j = i + 1; j < controls.size(); ++j) {
+            const Control& a = controls[i];
+            const Control& b = controls[j];
+            RECT common;
+            if (!IntersectRect(&common, &a.rect, &b.rect))
+                continue;
+            // A group box may frame a control whole.
+            const bool framed = (a.frame && EqualRect(&common, &b.rect)) ||
+                                (b.frame && EqualRect(&common, &a.rect));
+            EXPECT_TRUE(framed) << a.name << " overlaps " << b.name;
+        }
+    }
+    RECT frame = {};
+    GetWindowRect(window, &frame);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+// At 100%, 150% and 200% display scaling (Wine takes the DPI from "LogPixels" as each program
+// starts) every window the program shows is laid out for the DPI: the folder dialog, an error, the
+// progress window with its step, bar and Cancel, the question and the closing message. Each grows
+// with the DPI.
+TEST_F(Road, EveryWindowIsLaidOutForTheDisplayScaling)
+{
+    // Sizes as the windows have them, unscaled for this program.
+    typedef BOOL(WINAPI * SetAware)();
+    const auto setAware = reinterpret_cast<SetAware>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "SetProcessDPIAware")));
+    ASSERT_TRUE(setAware && setAware());
+    MakeBigPackage(1500);
+    SavedValue logPixels(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels");
+    const char* const kWindows[] = {"folder dialog", "error", "progress window", "question", "closing"};
+    std::vector<std::vector<SIZE>> sizes;
+    for (const UINT dpi : {96u, 144u, 192u}) {
+        SCOPED_TRACE(dpi);
+        Prepare(IdeLayout::BothComplete);
+        ASSERT_EQ(SetRegistryValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels",
+                                   REG_DWORD, Dword(dpi)),
+                  ERROR_SUCCESS);
+        const LOGFONTW message = MessageFont(dpi);
+        std::vector<SIZE> seen;
+        ChildProcess child(60000);
+        ASSERT_TRUE(child.Start(package_ + "\\setup.exe", "", "C:\\"));
+        HWND progress = child.WaitForWindow("Setup");
+        HWND dialog = child.WaitForWindow("Choose Folder");
+        ASSERT_TRUE(progress && dialog) << child.Error();
+        seen.push_back(ExpectLaidOut(dialog, DialogFont(L"MS Shell Dlg", 400, DEFAULT_CHARSET, dpi),
+                                     kWindows[0]));
+        ChildProcess::TypeItem(dialog, ChildProcess::FOLDER_BOX, "C:\\no\\such\\Quillon");
+        ChildProcess::Press(dialog, IDOK);
+        HWND box = child.WaitForMessageBox();
+        ASSERT_TRUE(box) << child.Error();
+        seen.push_back(ExpectLaidOut(box, message, kWindows[1]));
+        ChildProcess::Press(box, IDOK);
+        ASSERT_TRUE(child.WaitForWindowGone(box)) << child.Error();
+        dialog = child.WaitForWindow("Choose Folder");
+        ASSERT_TRUE(dialog) << child.Error();
+        ChildProcess::Press(dialog, IDOK);
+        Watched watched;
+        ASSERT_TRUE(WatchProgress(child, progress, watched, 20));
+        seen.push_back(ExpectLaidOut(progress, DialogFont(L"MS Sans Serif", 0, ANSI_CHARSET, dpi),
+                                     kWindows[2]));
+        PostMessageA(progress, WM_COMMAND, IDCANCEL, 0);
+        box = child.WaitForMessageBox();
+        ASSERT_TRUE(box) << child.Error();
+        seen.push_back(ExpectLaidOut(box, message, kWindows[3]));
+        ChildProcess::Press(box, IDNO);
+        ASSERT_TRUE(child.WaitForWindowGone(box)) << child.Error();
+        box = child.WaitForMessageBox();
+        ASSERT_TRUE(box) << child.Error();
+        EXPECT_EQ(ChildProcess::ReadItem(box, ChildProcess::MESSAGE_TEXT), kInstalled);
+        seen.push_back(ExpectLaidOut(box, message, kWindows[4]));
+        ChildProcess::Press(box, IDOK);
+        DWORD exitCode = 0xFFFF;
+        EXPECT_TRUE(child.WaitForExit(exitCode)) << child.Error();
+        sizes.push_back(seen);
+    }
+    for (size_t window = 0; window < std::size(kWindows); ++window) {
+        for (size_t step = 1; step < sizes.size(); ++step) {
+            const SIZE before = sizes[step - 1][window], after = sizes[step][window];
+            std::cout << kWindows[window] << ": " << before.cx << "x" << before.cy << " -> "
+                      << after.cx << "x" << after.cy << "\n";
+            EXPECT_GT(after.cx * 8, before.cx * 9) << kWindows[window];
+            EXPECT_GT(after.cy * 8, before.cy * 9) << kWindows[window];
+        }
+    }
 }
 
 }  // namespace
