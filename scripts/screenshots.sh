@@ -5,6 +5,8 @@
 #
 #   scripts/screenshots.sh            builds in build/win32, or build/win64 where this host runs
 #                                     no 32-bit programs (QUILLON_BUILD=folder for another)
+#   scripts/screenshots.sh --scale 150   the same at 150% display scaling (144 DPI): the pictures
+#                                     are written as docs/NAME-150.png
 #
 # The pictures come from a throwaway Wine prefix in build/screenshots/prefix.
 set -eu -o pipefail
@@ -15,6 +17,12 @@ install_packages || exit 1
 wine_user_setup
 build=${QUILLON_BUILD:-build/$QUILLON_PRESET}
 work=build/screenshots
+scale=100
+if [ "${1:-}" = --scale ]; then
+    scale=${2:?"--scale needs a percentage, such as 150"}
+fi
+suffix=
+[ "$scale" = 100 ] || suffix=-$scale
 
 log=build/logs/screenshots-build.log
 run_logged "$log" cmake --preset "$QUILLON_PRESET" -B "$build"
@@ -26,11 +34,12 @@ prepare_prefix "$PWD/$work/prefix"
 rm -rf "$work/out"
 mkdir "$work/out"
 give_to_wine_user "$work" "$build"
-in_display "$PWD/$work/prefix" bash tools/screenshot/shoot.sh "$build" "$work/out" "$work/zorder.exe"
+in_display "$PWD/$work/prefix" bash tools/screenshot/shoot.sh "$build" "$work/out" "$work/zorder.exe" \
+    $((96 * scale / 100))
 
 mkdir -p docs
 for picture in install-folder-dialog folder-browser error-cannot-create-folder progress \
                cancel-question installed aborted uninstalled; do
-    cp "$work/out/$picture.png" "docs/$picture.png"
+    cp "$work/out/$picture.png" "docs/$picture$suffix.png"
 done
 echo "Pictures in docs/: $(cd docs && ls ./*.png | tr '\n' ' ')"

@@ -1,5 +1,5 @@
 #!/bin/bash
-# shoot.sh BUILD OUT ZORDER_EXE: runs setup.exe of BUILD's sample package on the sample machine and
+# shoot.sh BUILD OUT ZORDER_EXE [LOGPIXELS]: runs setup.exe of BUILD's sample package on the sample machine and
 # writes a PNG of each window the user meets into OUT. Run it inside the X display and the Wine
 # prefix (scripts/screenshots.sh does), with xwd (x11-apps) and netpbm installed.
 #
@@ -11,6 +11,7 @@ set -u -o pipefail
 build=$(realpath "$1")
 out=$(realpath "$2")
 zorder=$3
+logpixels=${4:-96}
 readonly PAUSE_MS=5000
 readonly MARGIN=12
 
@@ -91,6 +92,8 @@ finish_driver() {
 
 set -e
 "$WINELOADER" "$machine" both > /dev/null
+# The display scaling: 96 is 100%, 144 150%. Each program reads it as it starts.
+"$WINELOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$logpixels" /f > /dev/null
 
 # Install: the folder dialog, the folder browser, a folder that cannot be created, then the
 # proposed folder.
