@@ -751,6 +751,24 @@ TEST_F(Road, AnEditedEntryLeavesEverythingOutsideOurFootprint)
     }
 }
 
+// A folder that cannot be listed may hold anything: it is refused like one that holds files
+// (were it taken for empty, the install would be cancellable there, and its files overwritten).
+// The fixture makes C:\\quillon-unlistable, with a file in it, readable but not searchable on the
+// Unix side: Wine identifies the folder but cannot list it, for the ordinary user that runs the
+// tests.
+TEST_F(Road, AFolderThatCannotBeListedIsNotTakenForEmpty)
+{
+    const char* const folder = "C:\\quillon-unlistable";
+    ASSERT_TRUE(FolderExists(folder)) << "the link fixture did not run";
+    WIN32_FIND_DATAA entry;
+    ASSERT_EQ(FindFirstFileA("C:\\quillon-unlistable\\*.*", &entry), INVALID_HANDLE_VALUE)
+        << "listed: run as an ordinary user";
+    EXPECT_EQ(Install({folder, ""}).messages,
+              (Messages{std::string("Error: the install folder must be new or empty:\n") + folder,
+                        kInstalled}));
+    ExpectInstalledInto(kDefaultFolder, kIde71);
+}
+
 // Other programs read a user's settings file and the help namespace list, sharing reads only,
 // during the recorded uninstall: the report names both and the entry stays. After the restart
 // the recorded command has gone with the install folder; the package's setup.exe finishes.

@@ -44,16 +44,33 @@ bool ChildProcess::Start(const std::string& exe, const std::string& args, const 
     return true;
 }
 
+namespace {
+
+struct Listing {
+    DWORD processId;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK ListVisibleWindow(HWND window, LPARAM parameter)
+{
+    Listing& listing = *reinterpret_cast<Listing*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (listing.processId && owner == listing.processId && IsWindowVisible(window))
+        listing.windows.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> ChildProcess::VisibleWindows() const
 {
-    std::vector<HWND> windows;
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, nullptr, nullptr));) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (processId_ && owner == processId_ && IsWindowVisible(window))
-            windows.push_back(window);
-    }
-    return windows;
+    // EnumWindows lists a snapshot. Walking with FindWindowEx from one window to the next meets a
+    // window twice, or not at all, when the program raises it meanwhile (a message box that has
+    // just appeared is raised as it is activated).
+    Listing listing = {processId_, {}};
+    EnumWindows(ListVisibleWindow, reinterpret_cast<LPARAM>(&listing));
+    return listing.windows;
 }
 
 bool ChildProcess::Poll(const std::function<bool()>& done, const std::string& what)
