@@ -1,12 +1,16 @@
-# The sample run inside one Wine session, as the Wine user: sample-session.sh BUILD MODE STEPS
-# (see run-sample.sh). Prints the machine's state after each step. Every Wine command goes
-# through the loader that lib.sh chose ($WINELOADER). The first step that fails ends the run
-# with exit code 1, after its command, the tail of its output and what is wrong.
+# The sample run inside one Wine session, as the Wine user:
+#   sample-session.sh BUILD MODE STEPS [PACKAGE [CA_FILE]]
+# (see run-sample.sh). Installs from the package folder PACKAGE (BUILD/sample-package when not
+# given); with CA_FILE the package is a signed one, and the installed copy of setup.exe must be its
+# signed file and verify, timestamp included, against those authorities. Prints the machine's
+# state after each step. Every Wine command goes through the loader that lib.sh chose
+# ($WINELOADER). The first step that fails ends the run with exit code 1, after its command, the
+# tail of its output and what is wrong.
 set -u
-build=$1 mode=$2 steps=$3
+build=$1 mode=$2 steps=$3 package_dir=${4:-$1/sample-package} ca_file=${5:-}
 drive_c=$WINEPREFIX/drive_c
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
-package=$(winpath "$build/sample-package")
+package=$(winpath "$package_dir")
 run_wine() { "$WINELOADER" "$@"; }
 
 # fail_step WHAT COMMAND RC OUTPUT
@@ -87,12 +91,23 @@ echo
 printf "=== installing from %s\n" "$package"
 if [ "$mode" = interactive ]; then
     echo "(answer the dialogs: the proposal is C:\\Program Files\\Quillon)"
-    checked "setup.exe could not be run" sh -c 'cd "$1" && "$WINELOADER" ./setup.exe' sh "$build/sample-package"
+    checked "setup.exe could not be run" sh -c 'cd "$1" && "$WINELOADER" ./setup.exe' sh "$package_dir"
 else
     driver --exe "$package\\setup.exe" --cwd 'C:\' --window "Choose Folder" --read 1000 --ok --message
     expect_message "Quillon installed successfully"
 fi
 show "after the install"
+if [ -n "$ca_file" ]; then
+    # The copy the recorded uninstall command runs, and Add/Remove Programs shows, keeps the
+    # package's signature only when the install copied it byte for byte.
+    installed=$(run_wine winepath -u "$(uninstall_value InstallDir)\\setup.exe" 2>/dev/null | tr -d '\r')
+    checked "the installed setup.exe is not the package's signed file" cmp "$package_dir/Quillon/setup.exe" "$installed"
+    verified=$(osslsigncode verify -CAfile "$ca_file" -TSA-CAfile "$ca_file" -in "$installed" 2>&1)
+    printf '%s\n' "$verified" | grep -qx 'Signature verification: ok' &&
+        printf '%s\n' "$verified" | grep -qx 'Timestamp Server Signature verification: ok' ||
+        fail_step "the installed setup.exe's signature does not verify" "osslsigncode verify" 1 "$verified"
+    echo "the installed setup.exe is the package's signed file, byte for byte; its signature and timestamp verify"
+fi
 
 command=$(uninstall_value UninstallString)
 [ -n "$command" ] || fail_step "the install recorded no uninstall command (was it cancelled?)" \
@@ -121,4 +136,8 @@ show "after the restart"
 [ ! -e "$drive_c/Program Files/Quillon" ] ||
     fail_step "C:\\Program Files\\Quillon is still there after the restart" "ls" 1 ""
 echo
-echo "The sample run ended as it should: installed, uninstalled, restarted."
+if [ -n "$ca_file" ]; then
+    echo "The sample run on the signed package ended as it should: installed, uninstalled, restarted."
+else
+    echo "The sample run ended as it should: installed, uninstalled, restarted."
+fi

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The scripts' failure paths: a failed sample session step ends it loudly with a non-zero exit,
-# a whole run ends with 0, and a Wine mode decided for another checkout is not taken over.
+# a whole run ends with 0, a run on a signed package ends so only when the installed setup.exe is
+# the package's signed and stamped file, and a Wine mode decided for another checkout is not taken
+# over.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
@@ -21,16 +23,18 @@ case "$*" in
     *e2e_driver.exe*) printf 'window "Choose Folder"\r\nmessage "Setup" "%s"\r\nexit 0\r\n' "$STUB_MESSAGE" ;;
     "wineboot -r") rm -f "$STUB_STATE" ;;
     reg*/v*) [ -f "$STUB_STATE" ] && printf '    X    REG_SZ    %s\r\n' "$STUB_ENTRY" ;;
+    "winepath -u"*) printf '%s\r\n' "$STUB_INSTALLED" ;;
 esac
 exit 0
 STUB
 chmod +x "$work/wine"
 
-# session FAIL MESSAGE ENTRY: one sample session on the stand-in; its output goes to $work/out.
+# session FAIL MESSAGE ENTRY [PACKAGE CA_FILE]: one sample session on the stand-in; its output goes
+# to $work/out. $STUB_INSTALLED is where the stand-in's winepath finds the installed setup.exe.
 session() {
     echo > "$work/state"; WINEPREFIX=$work/prefix WINELOADER=$work/wine STUB_FAIL=$1 STUB_MESSAGE=$2 STUB_ENTRY=$3 \
-        STUB_STATE=$work/state sh "$root/scripts/sample-session.sh" "$work/build" driven both \
-        > "$work/out" 2>&1
+        STUB_STATE=$work/state STUB_INSTALLED=${STUB_INSTALLED:-} \
+        sh "$root/scripts/sample-session.sh" "$work/build" driven both "${@:4}" > "$work/out" 2>&1
 }
 
 installed="Quillon installed successfully"
@@ -57,6 +61,38 @@ session "no such step" "Installation aborted" "$entry"
 expect "the failed command and its output are shown" \
     "$(grep -qxF "failed (exit code 0): e2e_driver --exe $(printf 'Z:%s' "$work/build/sample-package" | tr / '\\')\\setup.exe --cwd C:\\ --window Choose Folder --read 1000 --ok --message" "$work/out" &&
        [ "$(grep -cxF 'message "Setup" "Installation aborted"' "$work/out")" = 2 ]; echo $?)" "$(cat "$work/out")"
+
+# A signed package: setup.exe signed with a test authority's certificate, stamped and not.
+. "$root/tools/package/tests/test_certificates.sh"
+pki=$work/pki
+mkdir -p "$pki" "$work/package/Quillon"
+python3 "$root/tools/package/tests/write_pe.py" 0x14c 0x10b 2 > "$work/unsigned.exe"
+sign=(-pkcs12 "$pki/signer.p12" -readpass "$pki/password.txt" -h sha256)
+if make_test_certificates "$pki" > "$work/pki.log" && start_timestamp_server "$pki" 60 >> "$work/pki.log" &&
+   osslsigncode sign "${sign[@]}" -in "$work/unsigned.exe" -out "$work/unstamped.exe" >> "$work/pki.log" 2>&1 &&
+   osslsigncode add -h sha256 -ts "$timestamp_url" -in "$work/unstamped.exe" -out "$work/stamped.exe" >> "$work/pki.log" 2>&1
+then
+    signed_cases=(
+        # the package's setup.exe | the installed one | CA file | exit code | last line
+        "stamped|stamped|authorities|0|The sample run on the signed package ended as it should: installed, uninstalled, restarted."
+        "stamped|unsigned|authorities|1|error: the installed setup.exe is not the package's signed file"
+        "unstamped|unstamped|authorities|1|error: the installed setup.exe's signature does not verify"
+        "stamped|stamped|tsa-ca|1|error: the installed setup.exe's signature does not verify"
+    )
+    for c in "${signed_cases[@]}"; do
+        IFS='|' read -r packaged copied ca code error <<<"$c"
+        cp "$work/$packaged.exe" "$work/package/Quillon/setup.exe"
+        cp "$work/$copied.exe" "$work/installed.exe"
+        STUB_INSTALLED=$work/installed.exe session "no such step" "$installed" "$entry" "$work/package" "$pki/$ca.crt"
+        rc=$?
+        last=$(tail -n 1 "$work/out")
+        expect "signed package: $packaged in the package, $copied installed, $ca.crt" \
+            "$([ $rc -eq "$code" ] && [ "$last" = "$error" ]; echo $?)" "exit code $rc, last line: $last"
+    done
+else
+    expect "the test certificates and a signed setup.exe are made" 1 "$(cat "$work/pki.log")"
+fi
+[ -z "${timestamp_server_pid:-}" ] || kill "$timestamp_server_pid" 2>/dev/null
 
 # A mode decided in another checkout names that checkout's build: it is decided again here.
 out=$(QUILLON_MODE=win64 QUILLON_PRESET=win64 QUILLON_WIN_BUILD=/elsewhere/build/win64 \

@@ -20,81 +20,20 @@ for program in osslsigncode openssl python3 zip unzip; do
         { echo "FAIL: $program is not installed (scripts/lib.sh's install_packages installs it)"; exit 1; }
 done
 
-# --- The test authorities: one for code signing, one for time stamping, each with its own root,
-# so that a CA file can know one of them and not the other. ---
+# --- The test authorities (one for code signing, one for time stamping, each with its own root)
+# and a wrong password. ---
+. "$here/test_certificates.sh"
 pki=$work/pki
-mkdir "$pki" && cd "$pki" || exit 1
-cat > pki.cnf <<'EOF'
-[req]
-distinguished_name = dn
-prompt = no
-[dn]
-CN = unused
-[authority]
-basicConstraints = critical,CA:true
-keyUsage = critical,keyCertSign,cRLSign
-subjectKeyIdentifier = hash
-[code_signing]
-basicConstraints = critical,CA:false
-keyUsage = critical,digitalSignature
-extendedKeyUsage = codeSigning
-subjectKeyIdentifier = hash
-authorityKeyIdentifier = keyid
-[time_stamping]
-basicConstraints = critical,CA:false
-keyUsage = critical,digitalSignature
-extendedKeyUsage = critical,timeStamping
-subjectKeyIdentifier = hash
-authorityKeyIdentifier = keyid
-EOF
-cat > tsa.cnf <<EOF
-[tsa]
-default_tsa = test_tsa
-[test_tsa]
-serial = $pki/tsa-serial
-signer_digest = sha256
-default_policy = 1.3.6.1.4.1.55555.1
-digests = sha256, sha384, sha512, sha1
-accuracy = secs:1
-ess_cert_id_alg = sha256
-EOF
-echo 01 > tsa-serial
-# A password with a blank and characters a shell would take apart.
-printf '%s\n' 'open $esame; "7"' > password.txt
-printf '%s\n' 'open sesame' > wrong-password.txt
-make_pki() {
-    openssl req -config pki.cnf -x509 -newkey rsa:2048 -nodes -days 30 -extensions authority \
-        -subj "/CN=Quillon Test Code Signing Root" -keyout ca.key -out ca.crt &&
-    openssl req -config pki.cnf -x509 -newkey rsa:2048 -nodes -days 30 -extensions authority \
-        -subj "/CN=Quillon Test Time Stamping Root" -keyout tsa-ca.key -out tsa-ca.crt &&
-    openssl req -config pki.cnf -newkey rsa:2048 -nodes -subj "/CN=Quillon Test Publisher" \
-        -keyout signer.key -out signer.csr &&
-    openssl x509 -req -in signer.csr -CA ca.crt -CAkey ca.key -set_serial 2 -days 30 \
-        -extfile pki.cnf -extensions code_signing -out signer.crt &&
-    openssl req -config pki.cnf -newkey rsa:2048 -nodes -subj "/CN=Quillon Test Time Stamps" \
-        -keyout tsa.key -out tsa.csr &&
-    openssl x509 -req -in tsa.csr -CA tsa-ca.crt -CAkey tsa-ca.key -set_serial 3 -days 30 \
-        -extfile pki.cnf -extensions time_stamping -out tsa.crt &&
-    openssl pkcs12 -export -in signer.crt -inkey signer.key -certfile ca.crt \
-        -passout file:password.txt -out signer.p12 &&
-    openssl pkey -in signer.key -aes256 -passout file:password.txt -out signer-encrypted.key &&
-    cat signer.crt ca.crt > signer-chain.crt &&
-    cat ca.crt tsa-ca.crt > authorities.crt
-}
-make_pki > "$work/openssl.log" 2>&1 || { cat "$work/openssl.log"; echo "FAIL: making the test certificates"; exit 1; }
+mkdir "$pki" || exit 1
+make_test_certificates "$pki" || { echo "FAIL: making the test certificates"; exit 1; }
+printf '%s\n' 'open sesame' > "$pki/wrong-password.txt"
 python3 "$here/write_pe.py" 0x14c 0x10b 2 > "$work/setup.exe" || exit 1
 
 # --- The time-stamp authority on a free port; it ends by itself after two minutes. A port that
 # was free a moment ago and is closed now stands for one that cannot be reached. ---
-python3 "$here/timestamp_server.py" "$pki/tsa.cnf" "$pki/tsa.key" "$pki/tsa.crt" "$work/port" 120 \
-    2> "$work/server.log" &
-server_pid=$!
-for ((i = 0; i < 100; i++)); do
-    [ -s "$work/port" ] && break
-    sleep 0.1
-done
-[ -s "$work/port" ] || { cat "$work/server.log"; echo "FAIL: the time-stamp server did not start"; exit 1; }
-tsa_url=http://127.0.0.1:$(cat "$work/port")/
+start_timestamp_server "$pki" 120 || { echo "FAIL: the time-stamp server did not start"; exit 1; }
+server_pid=$timestamp_server_pid
+tsa_url=$timestamp_url
 closed_url=http://127.0.0.1:$(python3 -c 'import socket
 s = socket.socket()
 s.bind(("127.0.0.1", 0))
