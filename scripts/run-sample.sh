@@ -60,7 +60,7 @@ make_signed_package() {
     echo "=== building a signed package with make_package.sh (build/sample/signed)"
     rm -rf "$signing"
     mkdir -p "$signing/pki" "$signing/library"
-    . "$QUILLON_ROOT/tools/package/tests/test_certificates.sh"
+    . "$QUILLON_ROOT/tools/package/test_authority.sh"
     make_test_certificates "$signing/pki" > "$signing/certificates.log" ||
         fail "the test certificates could not be made" "$signing/certificates.log"
     echo "a throwaway test authority: $(openssl x509 -noout -subject -in "$signing/pki/ca.crt")"

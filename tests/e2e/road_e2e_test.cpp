@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <iostream>
 
 namespace {
 
@@ -1271,12 +1270,16 @@ TEST_F(Road, KilledInAnyStepTheSameCommandRunAgainFinishes)
     const char* const installSteps[] = {"Copying the library files", "Copying the wizard files",
                                         "Registering the help", "Updating the directory lists",
                                         "Writing the uninstall entry"};
-    for (const char* step : installSteps) {
-        SCOPED_TRACE(step);
+    // A machine as before the first install, with the chosen folder's parent.
+    const auto fresh = [this] {
         Prepare(IdeLayout::BothComplete);
         DeleteTreeForTest("C:\\Libs");
         CreateDirectoryA("C:\\Libs", nullptr);
         DeleteFileA(kLog);
+    };
+    for (const char* step : installSteps) {
+        SCOPED_TRACE(step);
+        fresh();
         ChildProcess child(60000);
         ASSERT_TRUE(child.Start(package_ + "\\setup.exe", args, "C:\\"));
         HWND dialog = child.WaitForWindow("Choose Folder");
@@ -1303,9 +1306,7 @@ TEST_F(Road, KilledInAnyStepTheSameCommandRunAgainFinishes)
     }
 
     // A script's install, ended in its copy and run again the same way.
-    Prepare(IdeLayout::BothComplete);
-    DeleteTreeForTest("C:\\Libs");
-    CreateDirectoryA("C:\\Libs", nullptr);
+    fresh();
     const std::string quiet = "/quiet \"/dir=" + folder + "\"";
     {
         ChildProcess child(60000);
@@ -1322,9 +1323,7 @@ TEST_F(Road, KilledInAnyStepTheSameCommandRunAgainFinishes)
     package_ = kPackage;
     for (const char* step : uninstallSteps) {
         SCOPED_TRACE(step);
-        Prepare(IdeLayout::BothComplete);
-        DeleteTreeForTest("C:\\Libs");
-        CreateDirectoryA("C:\\Libs", nullptr);
+        fresh();
         ASSERT_EQ(Install({folder.c_str()}).messages, Messages{kInstalled});
         const Command command = RecordedCommand("UninstallString");
         DeleteFileA(kLog);
@@ -1676,8 +1675,6 @@ TEST_F(Road, EveryWindowIsLaidOutForTheDisplayScaling)
     for (size_t window = 0; window < std::size(kWindows); ++window) {
         for (size_t step = 1; step < sizes.size(); ++step) {
             const SIZE before = sizes[step - 1][window], after = sizes[step][window];
-            std::cout << kWindows[window] << ": " << before.cx << "x" << before.cy << " -> "
-                      << after.cx << "x" << after.cy << "\n";
             EXPECT_GT(after.cx * 8, before.cx * 9) << kWindows[window];
             EXPECT_GT(after.cy * 8, before.cy * 9) << kWindows[window];
         }

@@ -63,7 +63,7 @@ expect "the failed command and its output are shown" \
        [ "$(grep -cxF 'message "Setup" "Installation aborted"' "$work/out")" = 2 ]; echo $?)" "$(cat "$work/out")"
 
 # A signed package: setup.exe signed with a test authority's certificate, stamped and not.
-. "$root/tools/package/tests/test_certificates.sh"
+. "$root/tools/package/test_authority.sh"
 pki=$work/pki
 mkdir -p "$pki" "$work/package/Quillon"
 python3 "$root/tools/package/tests/write_pe.py" 0x14c 0x10b 2 > "$work/unsigned.exe"

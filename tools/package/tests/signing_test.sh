@@ -22,7 +22,7 @@ done
 
 # --- The test authorities (one for code signing, one for time stamping, each with its own root)
 # and a wrong password. ---
-. "$here/test_certificates.sh"
+. "$here/../test_authority.sh"
 pki=$work/pki
 mkdir "$pki" || exit 1
 make_test_certificates "$pki" || { echo "FAIL: making the test certificates"; exit 1; }

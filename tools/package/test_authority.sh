@@ -20,7 +20,7 @@
 # 127.0.0.1 for at most SECONDS, in the background; it sets timestamp_url and
 # timestamp_server_pid (kill it when done), or prints the server's words and returns 1.
 
-test_certificates_tools=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
+test_authority_tools=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
 
 make_test_certificates() {
     local folder
@@ -89,7 +89,7 @@ start_timestamp_server() {
     local folder seconds=$2
     folder=$(realpath "$1") || return 1
     rm -f "$folder/port"
-    python3 "$test_certificates_tools/timestamp_server.py" "$folder/tsa.cnf" "$folder/tsa.key" \
+    python3 "$test_authority_tools/timestamp_server.py" "$folder/tsa.cnf" "$folder/tsa.key" \
         "$folder/tsa.crt" "$folder/port" "$seconds" 2> "$folder/server.log" &
     timestamp_server_pid=$!
     local i
