@@ -5,8 +5,8 @@
 #
 #   scripts/screenshots.sh            builds in build/win32, or build/win64 where this host runs
 #                                     no 32-bit programs (QUILLON_BUILD=folder for another)
-#   scripts/screenshots.sh --scale 150   the same at 150% display scaling (144 DPI): the pictures
-#                                     are written as docs/NAME-150.png
+#   scripts/screenshots.sh --scale PERCENT   the same at another display scaling (150: 144 DPI,
+#                                     200: 192 DPI): the pictures are written as docs/NAME-PERCENT.png
 #
 # The pictures come from a throwaway Wine prefix in build/screenshots/prefix.
 set -eu -o pipefail

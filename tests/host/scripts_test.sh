@@ -36,6 +36,12 @@ session() {
         STUB_STATE=$work/state STUB_INSTALLED=${STUB_INSTALLED:-} \
         sh "$root/scripts/sample-session.sh" "$work/build" driven both "${@:4}" > "$work/out" 2>&1
 }
+# ended LABEL RC CODE LINE: the session ended with exit code CODE and LINE as its last line.
+ended() {
+    local last
+    last=$(tail -n 1 "$work/out")
+    expect "$1" "$([ "$2" -eq "$3" ] && [ "$last" = "$4" ]; echo $?)" "exit code $2, last line: $last"
+}
 
 installed="Quillon installed successfully"
 entry='"C:\Program Files\Quillon\setup.exe" /uninstall'
@@ -50,10 +56,7 @@ cases=(
 for c in "${cases[@]}"; do
     IFS='|' read -r fail message value code error <<<"$c"
     session "$fail" "$message" "$value"
-    rc=$?
-    last=$(tail -n 1 "$work/out")
-    expect "session: $fail, $message" "$([ $rc -eq "$code" ] && [ "$last" = "$error" ]; echo $?)" \
-        "exit code $rc, last line: $last"
+    ended "session: $fail, $message" $? "$code" "$error"
 done
 
 # The failed command is shown as it was run, backslashes and all, with its output.
@@ -84,10 +87,7 @@ then
         cp "$work/$packaged.exe" "$work/package/Quillon/setup.exe"
         cp "$work/$copied.exe" "$work/installed.exe"
         STUB_INSTALLED=$work/installed.exe session "no such step" "$installed" "$entry" "$work/package" "$pki/$ca.crt"
-        rc=$?
-        last=$(tail -n 1 "$work/out")
-        expect "signed package: $packaged in the package, $copied installed, $ca.crt" \
-            "$([ $rc -eq "$code" ] && [ "$last" = "$error" ]; echo $?)" "exit code $rc, last line: $last"
+        ended "signed package: $packaged in the package, $copied installed, $ca.crt" $? "$code" "$error"
     done
 else
     expect "the test certificates and a signed setup.exe are made" 1 "$(cat "$work/pki.log")"
