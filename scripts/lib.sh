@@ -214,17 +214,34 @@ as_wine_user() {
     fi
 }
 
+# xvfb-run's own display settings: -noreset keeps the server as it is when its last client
+# leaves instead of rebuilding it under a client that is just connecting.
+QUILLON_XVFB_ARGS="-noreset"
+
 # prepare_prefix PREFIX: a new Wine prefix of the current kind (use_wine) with unmanaged windows.
-# Fails with the tail of its log and a one-line reason.
+# The log names each step's exit code. A virtual display that ends under the steps makes
+# xvfb-run fail even when every step succeeded: a first failure is shown and the prefix made
+# once more from nothing; a second one fails with the tail of its log and a one-line reason.
 prepare_prefix() {
-    local prefix=$1
-    rm -rf "$prefix"
-    mkdir -p "$prefix"
-    give_to_wine_user "$prefix"
-    run_logged "$prefix.log" as_wine_user "$prefix" xvfb-run -a sh -c '
-        "$WINELOADER" wineboot -i &&
-        "$WINELOADER" reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null &&
-        "$WINESERVER" -w'
+    local prefix=$1 attempt rc
+    for attempt in 1 2; do
+        rm -rf "$prefix"
+        mkdir -p "$prefix"
+        give_to_wine_user "$prefix"
+        as_wine_user "$prefix" xvfb-run -a -s "-screen 0 1280x1024x24 $QUILLON_XVFB_ARGS" sh -c '
+            step() { "$@"; rc=$?; echo "prefix step: $* (exit code $rc)"; return $rc; }
+            step "$WINELOADER" wineboot -i &&
+            step "$WINELOADER" reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f &&
+            step "$WINESERVER" -w' > "$prefix.log" 2>&1
+        rc=$?
+        [ "$rc" -eq 0 ] && return 0
+        [ "$attempt" -eq 2 ] && break
+        echo "making the Wine prefix $prefix failed (exit code $rc); the last lines of its log:" >&2
+        tail -n 10 "$prefix.log" >&2
+        echo "making it once more" >&2
+    done
+    echo "failed twice (exit code $rc): making the Wine prefix $prefix" >&2
+    fail "$(wine_diagnosis "$rc")" "$prefix.log"
 }
 
 # The session body shared by in_display and in_real_display.
@@ -245,7 +262,7 @@ session_body='
 # in_display PREFIX CMD...: runs CMD inside a virtual X display with one persistent wineserver.
 in_display() {
     local prefix=$1; shift
-    as_wine_user "$prefix" xvfb-run -a -s "-screen 0 1024x768x24" sh -c "$session_body" sh "$@"
+    as_wine_user "$prefix" xvfb-run -a -s "-screen 0 1024x768x24 $QUILLON_XVFB_ARGS" sh -c "$session_body" sh "$@"
 }
 
 # in_real_display PREFIX CMD...: the same on the caller's own display ($DISPLAY).
