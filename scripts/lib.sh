@@ -228,7 +228,7 @@ prepare_prefix() {
         rm -rf "$prefix"
         mkdir -p "$prefix"
         give_to_wine_user "$prefix"
-        as_wine_user "$prefix" xvfb-run -a -s "-screen 0 1280x1024x24 $QUILLON_XVFB_ARGS" sh -c '
+        as_wine_user "$prefix" xvfb-run -a -e "$prefix/xvfb.log" -s "-screen 0 1280x1024x24 $QUILLON_XVFB_ARGS" sh -c '
             step() { "$@"; rc=$?; echo "prefix step: $* (exit code $rc)"; return $rc; }
             step "$WINELOADER" wineboot -i &&
             step "$WINELOADER" reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f &&
@@ -238,6 +238,8 @@ prepare_prefix() {
         [ "$attempt" -eq 2 ] && break
         echo "making the Wine prefix $prefix failed (exit code $rc); the last lines of its log:" >&2
         tail -n 10 "$prefix.log" >&2
+        echo "and of the virtual display's log:" >&2
+        tail -n 10 "$prefix/xvfb.log" >&2
         echo "making it once more" >&2
     done
     echo "failed twice (exit code $rc): making the Wine prefix $prefix" >&2
