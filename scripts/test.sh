@@ -33,7 +33,11 @@ record() {
     else
         passed=0; failed=1
     fi
-    [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ] && failed=1
+    if [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
+        echo "error: $label: every test counted passed, but the run ended with exit code $rc" \
+             "(under Wine: the session or its virtual display ended badly; see $log)"
+        failed=1
+    fi
     add_result "$label" "$passed" "$failed" "$note"
 }
 
